@@ -1,0 +1,47 @@
+// The serial-port seam (the window's MSComm1): exactly the operations the console uses.
+// The product implementation sits on QSerialPort; tests use a fake that records every write.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+
+class SerialPort : public QObject {
+    Q_OBJECT
+public:
+    // CommEvent codes; the receiver acts only on comEvReceive.
+    static constexpr int comEvReceive = 2;
+
+    using QObject::QObject;
+    ~SerialPort() override = default;
+
+    // CommPort: the port number 1..16 used at the next opening.
+    virtual void setCommPort(int16_t number) = 0;
+    virtual int16_t commPort() const = 0;
+    // The device that a port number opens (for the operator: tooltip and messages).
+    virtual QString deviceFor(int16_t number) const = 0;
+
+    // PortOpen. Opening can fail: setPortOpen(true) then returns false, the port stays
+    // closed and errorString() gives the system's reason.
+    virtual bool portOpen() const = 0;
+    virtual bool setPortOpen(bool open) = 0;
+    virtual QString errorString() const = 0;
+
+    virtual void setInputMode(int mode) = 0;        // 1 = binary
+    virtual void setOutBufferCount(int count) = 0;  // 0 discards output still waiting
+    virtual void output(const QByteArray& bytes) = 0;
+    virtual int inBufferCount() const = 0;          // bytes waiting to be read
+    virtual void setInBufferCount(int count) = 0;   // 0 discards waiting input
+    virtual void setRThreshold(int threshold) = 0;  // OnComm is raised only while this is 1 or more
+    virtual void setInputLen(int length) = 0;
+    virtual QByteArray input() = 0;                 // reads up to InputLen waiting bytes
+    virtual int commEvent() const = 0;
+
+signals:
+    // The receive event, on the event thread.
+    void OnComm();
+    // The device vanished while open (an unplugged USB adapter); the port is already closed.
+    void deviceLost(const QString& reason);
+};

@@ -1,0 +1,45 @@
+// The media-player seam (the window's MMControl1): command words and properties as the
+// console uses them. The product implementation is the audio engine; tests use a fake.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+
+class MediaPlayer : public QObject {
+    Q_OBJECT
+public:
+    // Mode values the console reads.
+    static constexpr int32_t mciModeNotOpen = 524;
+    static constexpr int32_t mciModeStop = 525;
+    static constexpr int32_t mciModePlay = 526;
+    static constexpr int32_t mciModePause = 529;
+    static constexpr int32_t mciModeReady = 530;
+
+    using QObject::QObject;
+    ~MediaPlayer() override = default;
+
+    // Command: "close", "Open", "Play", "Pause", "Stop", "Close". Reading it back gives the
+    // last word issued, exactly as issued.
+    virtual void setCommand(const QString& word) = 0;
+    virtual QString command() const = 0;
+
+    virtual void setFileName(const QString& path) = 0;
+    virtual QString fileName() const = 0;
+    virtual void setFrom(int32_t ms) = 0;  // start of the next "Play"
+    virtual int32_t length() const = 0;    // ms; known when "Open" returns
+    virtual int32_t mode() const = 0;
+    virtual void setUpdateInterval(int32_t ms) = 0;  // 0 stops StatusUpdate
+    virtual int32_t updateInterval() const = 0;
+    // The option switched on before every open (the player may ignore it).
+    virtual void setShareable(bool on) = 0;
+
+    // Why the last "Open" failed; empty when it succeeded.
+    virtual QString openError() const = 0;
+
+signals:
+    void StatusUpdate();
+    // Something the operator must be told once (no sound output device, ...).
+    void notice(const QString& text);
+};

@@ -1,0 +1,129 @@
+// Fakes of the platform's controls: they record what the console writes, shows and issues,
+// and let a test play the board, the player or the operator's choice of file.
+#pragma once
+
+#include "app/messagebox.h"
+#include "link/serialport.h"
+#include "player/filedialog.h"
+#include "player/mediaplayer.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class FakeMessageBox final : public MessageBox {
+public:
+    struct Shown {
+        QString text;
+        Icon icon;
+        QString caption;
+    };
+    void show(const QString& text, Icon icon, const QString& caption) override {
+        shown.append({text, icon, caption});
+        if (onShow)
+            onShow(shown.back());
+    }
+    QList<Shown> shown;
+    // Runs while the "modal" box is up, as an operator's wait before pressing OK.
+    std::function<void(const Shown&)> onShow;
+};
+
+class FakeSerialPort final : public SerialPort {
+public:
+    void setCommPort(int16_t number) override { m_commPort = number; }
+    int16_t commPort() const override { return m_commPort; }
+    QString deviceFor(int16_t number) const override { return QStringLiteral("fake%1").arg(number); }
+    bool portOpen() const override { return m_open; }
+    bool setPortOpen(bool open) override;
+    QString errorString() const override { return m_error; }
+    void setInputMode(int mode) override { inputMode = mode; }
+    void setOutBufferCount(int count) override {
+        if (count == 0)
+            ++outputDiscards;
+    }
+    void output(const QByteArray& bytes) override;
+    int inBufferCount() const override { return int(m_in.size()); }
+    void setInBufferCount(int count) override {
+        if (count == 0)
+            m_in.clear();
+    }
+    void setRThreshold(int threshold) override { rThreshold = threshold; }
+    void setInputLen(int length) override { inputLen = length; }
+    QByteArray input() override;
+    int commEvent() const override { return m_commEvent; }
+
+    // The board side: bytes arrive and, with a threshold set, the receive event is raised.
+    void receive(const QByteArray& bytes);
+    // Raises the receive event with another event code.
+    void raiseEvent(int code);
+
+    // Opening fails with this reason when it is not empty.
+    QString failOpenWith;
+    int16_t openedPort = 0;
+    int inputMode = 0;
+    int rThreshold = 1;
+    int inputLen = 1;
+    int outputDiscards = 0;
+    QList<QByteArray> writes;      // one entry per output() call
+    QList<qint64> writeTimesMs;    // monotonic time of each write
+    int writesWhileClosed = 0;
+    // Bytes that arrive while the receiver drains, after the n-th read (for the drain race).
+    std::function<void(FakeSerialPort&, int readsSoFar)> duringRead;
+
+private:
+    int16_t m_commPort = 0;
+    bool m_open = false;
+    QString m_error;
+    QByteArray m_in;
+    int m_commEvent = 0;
+    int m_reads = 0;
+};
+
+class FakeMediaPlayer final : public MediaPlayer {
+public:
+    void setCommand(const QString& word) override;
+    QString command() const override { return m_command; }
+    void setFileName(const QString& path) override { m_fileName = path; }
+    QString fileName() const override { return m_fileName; }
+    void setFrom(int32_t ms) override {
+        from = ms;
+        fromWrites.append(ms);
+    }
+    int32_t length() const override { return lengthMs; }
+    int32_t mode() const override { return modeValue; }
+    void setUpdateInterval(int32_t ms) override { m_updateInterval = ms; }
+    int32_t updateInterval() const override { return m_updateInterval; }
+    void setShareable(bool on) override { shareable = on; }
+    QString openError() const override { return m_openError; }
+
+    // Raises the status event as the 200 ms tick would.
+    void tick() { emit StatusUpdate(); }
+    void announce(const QString& text) { emit notice(text); }
+
+    QStringList commands;  // every word issued, in order
+    int32_t from = -1;
+    QList<int32_t> fromWrites;
+    int32_t lengthMs = 0;
+    int32_t modeValue = mciModeNotOpen;
+    bool shareable = false;
+    QString failOpenWith;  // "Open" fails with this reason when not empty
+
+private:
+    QString m_command;
+    QString m_fileName;
+    int32_t m_updateInterval = 0;
+    QString m_openError;
+};
+
+class FakeFileDialog final : public FileDialog {
+public:
+    void ShowOpen() override {
+        ++shown;
+        FileName = choice;
+    }
+    QString choice;  // what the operator picks; empty = cancelled
+    int shown = 0;
+};

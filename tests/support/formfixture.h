@@ -1,0 +1,32 @@
+// A Form1 built on fakes, offscreen; the fakes stay reachable through plain pointers.
+#pragma once
+
+#include "app/form1.h"
+#include "fakes.h"
+
+#include <memory>
+
+struct FormFixture {
+    FakeSerialPort* port;
+    FakeMediaPlayer* player;
+    FakeFileDialog* dialog;
+    FakeMessageBox* boxes;
+    std::unique_ptr<Form1> form;
+
+    FormFixture() {
+        Form1::Platform platform;
+        auto p = std::make_unique<FakeSerialPort>();
+        auto m = std::make_unique<FakeMediaPlayer>();
+        auto d = std::make_unique<FakeFileDialog>();
+        auto b = std::make_unique<FakeMessageBox>();
+        port = p.get();
+        player = m.get();
+        dialog = d.get();
+        boxes = b.get();
+        platform.serialPort = std::move(p);
+        platform.mediaPlayer = std::move(m);
+        platform.fileDialog = std::move(d);
+        platform.messageBox = std::move(b);
+        form = std::make_unique<Form1>(std::move(platform));
+    }
+};
