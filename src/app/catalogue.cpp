@@ -114,4 +114,6 @@ QRect twipsToPixels(const ControlPlace& place) {
                  twipsToPixels(place.height));
 }
 
-std::span<const ControlPlace> controlCatalogue() { return places; }
+std::span<const ControlPlace> controlCatalogue() {
+    return places;
+}

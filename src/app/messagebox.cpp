@@ -9,6 +9,7 @@ void QtMessageBox::show(const QString& text, Icon icon, const QString& caption) 
         qtIcon = QMessageBox::Critical;
     else if (icon == Icon::Information)
         qtIcon = QMessageBox::Information;
-    QMessageBox box(qtIcon, caption.isEmpty() ? applicationTitle() : caption, text, QMessageBox::Ok, m_parent);
+    QMessageBox box(qtIcon, caption.isEmpty() ? applicationTitle() : caption, text, QMessageBox::Ok,
+                    m_parent);
     box.exec();
 }

@@ -29,14 +29,14 @@ public:
     virtual bool setPortOpen(bool open) = 0;
     virtual QString errorString() const = 0;
 
-    virtual void setInputMode(int mode) = 0;        // 1 = binary
-    virtual void setOutBufferCount(int count) = 0;  // 0 discards output still waiting
+    virtual void setInputMode(int mode) = 0;       // 1 = binary
+    virtual void setOutBufferCount(int count) = 0; // 0 discards output still waiting
     virtual void output(const QByteArray& bytes) = 0;
-    virtual int inBufferCount() const = 0;          // bytes waiting to be read
-    virtual void setInBufferCount(int count) = 0;   // 0 discards waiting input
-    virtual void setRThreshold(int threshold) = 0;  // OnComm is raised only while this is 1 or more
+    virtual int inBufferCount() const = 0;         // bytes waiting to be read
+    virtual void setInBufferCount(int count) = 0;  // 0 discards waiting input
+    virtual void setRThreshold(int threshold) = 0; // OnComm is raised only while this is 1 or more
     virtual void setInputLen(int length) = 0;
-    virtual QByteArray input() = 0;                 // reads up to InputLen waiting bytes
+    virtual QByteArray input() = 0; // reads up to InputLen waiting bytes
     virtual int commEvent() const = 0;
 
 signals:

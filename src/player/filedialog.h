@@ -13,8 +13,8 @@ public:
 
     int32_t Flags = 0;
     QString DialogTitle;
-    QString Filter;    // "description|pattern|description|pattern..."
-    QString FileName;  // the chosen full path after ShowOpen; empty when cancelled
+    QString Filter;   // "description|pattern|description|pattern..."
+    QString FileName; // the chosen full path after ShowOpen; empty when cancelled
 
     // Modal; returns when the operator has chosen a file or cancelled.
     virtual void ShowOpen() = 0;

@@ -27,10 +27,10 @@ public:
 
     virtual void setFileName(const QString& path) = 0;
     virtual QString fileName() const = 0;
-    virtual void setFrom(int32_t ms) = 0;  // start of the next "Play"
-    virtual int32_t length() const = 0;    // ms; known when "Open" returns
+    virtual void setFrom(int32_t ms) = 0; // start of the next "Play"
+    virtual int32_t length() const = 0;   // ms; known when "Open" returns
     virtual int32_t mode() const = 0;
-    virtual void setUpdateInterval(int32_t ms) = 0;  // 0 stops StatusUpdate
+    virtual void setUpdateInterval(int32_t ms) = 0; // 0 stops StatusUpdate
     virtual int32_t updateInterval() const = 0;
     // The option switched on before every open (the player may ignore it).
     virtual void setShareable(bool on) = 0;

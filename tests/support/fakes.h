@@ -67,8 +67,8 @@ public:
     int rThreshold = 1;
     int inputLen = 1;
     int outputDiscards = 0;
-    QList<QByteArray> writes;      // one entry per output() call
-    QList<qint64> writeTimesMs;    // monotonic time of each write
+    QList<QByteArray> writes;   // one entry per output() call
+    QList<qint64> writeTimesMs; // monotonic time of each write
     int writesWhileClosed = 0;
     // Bytes that arrive while the receiver drains, after the n-th read (for the drain race).
     std::function<void(FakeSerialPort&, int readsSoFar)> duringRead;
@@ -103,13 +103,13 @@ public:
     void tick() { emit StatusUpdate(); }
     void announce(const QString& text) { emit notice(text); }
 
-    QStringList commands;  // every word issued, in order
+    QStringList commands; // every word issued, in order
     int32_t from = -1;
     QList<int32_t> fromWrites;
     int32_t lengthMs = 0;
     int32_t modeValue = mciModeNotOpen;
     bool shareable = false;
-    QString failOpenWith;  // "Open" fails with this reason when not empty
+    QString failOpenWith; // "Open" fails with this reason when not empty
 
 private:
     QString m_command;
@@ -124,6 +124,6 @@ public:
         ++shown;
         FileName = choice;
     }
-    QString choice;  // what the operator picks; empty = cancelled
+    QString choice; // what the operator picks; empty = cancelled
     int shown = 0;
 };

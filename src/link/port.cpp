@@ -1,0 +1,49 @@
+// The port button Command16: opens the port numbered in Combo1, or closes the open one.
+#include "app/form1.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+const QColor portClosedWhite(0xFF, 0xFF, 0xFF);
+const QColor portOpenGreen(0x00, 0xFF, 0x00);
+
+// Combo1's text as a port number; 0 when it is not a whole number from 1 to 16.
+int16_t portNumberFrom(const QString& text) {
+    bool ok = false;
+    const int n = text.trimmed().toInt(&ok);
+    return (ok && n >= 1 && n <= 16) ? int16_t(n) : int16_t(0);
+}
+
+} // namespace
+
+void Form1::Command16_Click() {
+    Bottmp(0).setVisible(false);
+    if (MSComm1->portOpen()) {
+        // A frame still in transit must not be written to a closed port.
+        Timer1->stop();
+        SendPos = 0;
+        MSComm1->setPortOpen(false);
+        Command16->setText(QStringLiteral("打开串口"));
+        Seril_StDig->setFillColor(portClosedWhite);
+        return;
+    }
+    const int16_t number = portNumberFrom(Combo1->currentText());
+    if (number == 0) {
+        MsgBox(QStringLiteral("串口号“%1”无效：请选择 1 到 16 之间的串口号").arg(Combo1->currentText()),
+               MessageBox::Icon::Critical, QStringLiteral("串口状态"));
+        return;
+    }
+    MSComm1->setCommPort(number);
+    if (!MSComm1->setPortOpen(true)) {
+        MsgBox(QStringLiteral("无法打开串口 %1（%2）：%3")
+                   .arg(number)
+                   .arg(MSComm1->deviceFor(number), MSComm1->errorString()),
+               MessageBox::Icon::Critical, QStringLiteral("串口状态"));
+        return;
+    }
+    Command16->setText(QStringLiteral("关闭串口"));
+    Seril_StDig->setFillColor(portOpenGreen);
+}

@@ -1,0 +1,38 @@
+// The paced frame transmitter: Isd_Comm2_Send hands a frame over, Timer1 writes it one byte per
+// 50 ms tick. One frame is in transit at a time; a new hand-over replaces the one in transit.
+#include "app/form1.h"
+
+#include <QTimer>
+
+namespace {
+constexpr int byteSpacingMs = 50;
+}
+
+void Form1::Isd_Comm2_Send(uint8_t SendBytCnt) {
+    RinPos = 0;
+    SendCmd = SendBuf.empty() ? 0 : SendBuf[0];
+    SendPos = 0;
+    SendLen = SendBytCnt;
+    if (!MSComm1->portOpen()) {
+        MsgBox(QStringLiteral("串口没打开"), MessageBox::Icon::Critical, QStringLiteral("串口状态"));
+        return;
+    }
+    // Restarting the timer puts the new frame's first byte 50 ms after this hand-over.
+    Timer1->start(byteSpacingMs);
+}
+
+void Form1::Timer1_Timer() {
+    MSComm1->setInputMode(1);
+    // A frame never reads past its buffer, whatever length it was handed over with.
+    if (SendPos < SendLen && SendPos < SendBuf.size() && MSComm1->portOpen()) {
+        MSComm1->setOutBufferCount(0);
+        MSComm1->output(QByteArray(1, char(SendBuf[SendPos])));
+        SendPos = uint8_t(SendPos + 1);
+        // Re-arming with an unchanged interval would restart the countdown late and drift.
+        if (Timer1->interval() != byteSpacingMs)
+            Timer1->setInterval(byteSpacingMs);
+        return;
+    }
+    Timer1->stop();
+    SendPos = 0;
+}

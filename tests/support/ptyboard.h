@@ -1,0 +1,46 @@
+// The board's end of a pseudo-terminal for end-to-end tests: the console's QSerialPort opens
+// slavePath(); the test reads what arrives at the master, with arrival times, and answers.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <vector>
+
+class QSocketNotifier;
+
+class PtyBoard : public QObject {
+    Q_OBJECT
+public:
+    explicit PtyBoard(QObject* parent = nullptr);
+    ~PtyBoard() override;
+
+    bool isOpen() const { return m_master >= 0; }
+    QString slavePath() const { return m_slavePath; }
+
+    // Everything the console wrote so far, and the monotonic arrival time of each byte (us).
+    const QByteArray& received() const { return m_received; }
+    const std::vector<qint64>& arrivalUs() const { return m_arrivalUs; }
+    void clearReceived();
+
+    // Writes bytes towards the console at once.
+    void send(const QByteArray& bytes);
+    // Closes the master: to the console this looks like an unplugged adapter.
+    void closeMaster();
+
+    static qint64 nowUs();
+
+signals:
+    void bytesArrived();
+
+private:
+    void readMaster();
+
+    int m_master = -1;
+    int m_slave = -1; // held open so that the pty survives the console closing its end
+    QString m_slavePath;
+    QSocketNotifier* m_notifier = nullptr;
+    QByteArray m_received;
+    std::vector<qint64> m_arrivalUs;
+};
