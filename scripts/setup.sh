@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Quillory needs (only those missing), through sudo when not root.
+#   scripts/setup.sh            packages to build and run the console
+#   scripts/setup.sh --tests    also the tools the tests use (sound server, sox, lame)
+set -euo pipefail
+
+packages=(
+  g++ cmake ninja-build pkg-config
+  qt6-base-dev qt6-serialport-dev qt6-multimedia-dev
+  libmpg123-dev libsndfile1-dev
+  fonts-wqy-microhei
+)
+if [[ "${1:-}" == "--tests" ]]; then
+  packages+=(libgtest-dev pulseaudio pulseaudio-utils sox libsox-fmt-mp3 lame clang-format)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+  sudo=(sudo)
+fi
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test: the debug build, then the same tests under
+# AddressSanitizer + UndefinedBehaviorSanitizer. A PulseAudio null sink is started for the
+# playback tests (they are skipped, not failed, where no sound server can run).
+#   scripts/test.sh             both builds
+#   scripts/test.sh debug       one preset only (debug, asan or release)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh --tests
+presets=("${@:-debug asan}")
+read -r -a presets <<<"${presets[*]}"
+
+if [[ -x scripts/start-sound-server.sh ]]; then
+  # The script prints the environment the playback tests need (XDG_RUNTIME_DIR, PULSE_SERVER).
+  eval "$(scripts/start-sound-server.sh)" || echo "No sound server: playback tests will be skipped."
+fi
+
+for preset in "${presets[@]}"; do
+  echo "== $preset =="
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j2
+  ctest --preset "$preset" -j2 --timeout 300
+done
