@@ -1,0 +1,238 @@
+// The simulated board on a pseudo-terminal: reads frames from the master side, feeds the chip model
+// with a monotonic clock, and sends the replies back at the line rate, byte by byte.
+#include "boardhost.h"
+
+#include <QSocketNotifier>
+#include <QTextStream>
+#include <QTimer>
+
+#include <algorithm>
+
+#if defined(Q_OS_UNIX)
+#include <cerrno>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+#if defined(Q_OS_MACOS)
+#include <util.h>
+#else
+#include <pty.h>
+#endif
+#define QUILLORY_HAVE_PTY 1
+#endif
+
+namespace {
+
+QString hexBytes(const QByteArray& bytes) {
+    return QString::fromLatin1(bytes.toHex(' ').toUpper());
+}
+
+} // namespace
+
+SimulatedBoardHost::SimulatedBoardHost(SimulatedBoardOptions options, QObject* parent)
+    : QObject(parent), m_options(options), m_model(options.chip, options.answerAll) {
+    m_clock.start();
+    m_sendTimer = new QTimer(this);
+    m_sendTimer->setSingleShot(true);
+    m_sendTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_sendTimer, &QTimer::timeout, this, &SimulatedBoardHost::sendDue);
+    m_operationTimer = new QTimer(this);
+    m_operationTimer->setSingleShot(true);
+    m_operationTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_operationTimer, &QTimer::timeout, this, &SimulatedBoardHost::operationTimeout);
+    m_retryTimer = new QTimer(this);
+    m_retryTimer->setSingleShot(true);
+    connect(m_retryTimer, &QTimer::timeout, this, [this] {
+        if (m_notifier)
+            m_notifier->setEnabled(true);
+    });
+}
+
+SimulatedBoardHost::~SimulatedBoardHost() {
+    delete m_notifier;
+#if defined(QUILLORY_HAVE_PTY)
+    if (m_master >= 0)
+        ::close(m_master);
+    if (m_slave >= 0)
+        ::close(m_slave);
+#endif
+}
+
+bool SimulatedBoardHost::start(QString* error) {
+    auto fail = [error](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (m_master >= 0)
+        return fail(QStringLiteral("the simulated board is already running on %1").arg(m_devicePath));
+    if (m_options.baud <= 0)
+        return fail(QStringLiteral("line rate %1 is not a rate").arg(m_options.baud));
+    m_byteNs = std::max<qint64>(1, 10'000'000'000LL / m_options.baud);
+
+#if defined(QUILLORY_HAVE_PTY)
+    int master = -1;
+    int slave = -1;
+    if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
+        return fail(QStringLiteral("no pseudo-terminal: %1").arg(QString::fromLocal8Bit(strerror(errno))));
+    // Raw bytes both ways: no echo of the console's frames, no line editing, no CR/LF mapping.
+    termios tio{};
+    if (::tcgetattr(slave, &tio) == 0) {
+        ::cfmakeraw(&tio);
+        ::tcsetattr(slave, TCSANOW, &tio);
+    }
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    ::fcntl(master, F_SETFD, FD_CLOEXEC);
+    ::fcntl(slave, F_SETFD, FD_CLOEXEC);
+    const char* name = ::ttyname(slave);
+    if (!name) {
+        const QString why = QString::fromLocal8Bit(strerror(errno));
+        ::close(master);
+        ::close(slave);
+        return fail(QStringLiteral("the pseudo-terminal has no name: %1").arg(why));
+    }
+    m_master = master;
+    // The slave stays open here: with no program on the device the master would otherwise report
+    // a hang-up on every poll, and bytes sent meanwhile would be lost.
+    m_slave = slave;
+    m_devicePath = QString::fromLocal8Bit(name);
+    m_notifier = new QSocketNotifier(m_master, QSocketNotifier::Read);
+    connect(m_notifier, &QSocketNotifier::activated, this, &SimulatedBoardHost::readLine);
+    traceLine(QStringLiteral("board %1 (ID %2) on %3, %4 baud%5")
+                  .arg(QString::fromLatin1(m_options.chip.name))
+                  .arg(m_options.chip.deviceId, 2, 16, QLatin1Char('0'))
+                  .arg(m_devicePath)
+                  .arg(m_options.baud)
+                  .arg(m_options.answerAll ? QStringLiteral(", answering every frame") : QString()));
+    return true;
+#else
+    return fail(
+        QStringLiteral("the simulated board needs a pseudo-terminal, which this platform does not have"));
+#endif
+}
+
+void SimulatedBoardHost::readLine() {
+#if defined(QUILLORY_HAVE_PTY)
+    char buffer[512];
+    for (;;) {
+        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+        if (n > 0) {
+            const QByteArray chunk(buffer, qsizetype(n));
+            m_bytesReceived += n;
+            traceLine(QStringLiteral("rx %1").arg(hexBytes(chunk)));
+            for (char c : chunk) {
+                const QString before = chipState();
+                const QByteArray reply = m_model.receive(uint8_t(c), m_clock.elapsed());
+                const QString after = chipState();
+                if (after != before)
+                    traceLine(QStringLiteral("chip %1").arg(after));
+                if (!reply.isEmpty()) {
+                    const qint64 now = m_clock.nsecsElapsed();
+                    for (char r : reply) {
+                        m_lineFreeNs = std::max(m_lineFreeNs, now) + m_byteNs;
+                        m_pending.push_back({r, m_lineFreeNs});
+                    }
+                    emit replied(reply);
+                }
+            }
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+            // The device is in a state that keeps the master readable without data; look again later
+            // rather than spinning.
+            m_notifier->setEnabled(false);
+            m_retryTimer->start(100);
+        }
+        break;
+    }
+    armSendTimer();
+    armOperationTimer();
+#endif
+}
+
+void SimulatedBoardHost::sendDue() {
+#if defined(QUILLORY_HAVE_PTY)
+    const qint64 now = m_clock.nsecsElapsed();
+    QByteArray out;
+    while (!m_pending.empty() && m_pending.front().dueNs <= now) {
+        out.append(m_pending.front().byte);
+        m_pending.pop_front();
+    }
+    if (!out.isEmpty()) {
+        qsizetype written = 0;
+        while (written < out.size()) {
+            const ssize_t n = ::write(m_master, out.constData() + written, size_t(out.size() - written));
+            if (n > 0) {
+                written += n;
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            break;
+        }
+        m_bytesSent += written;
+        if (written > 0)
+            traceLine(QStringLiteral("tx %1").arg(hexBytes(out.left(written))));
+        if (written < out.size()) {
+            // Nobody reads the device and its queue is full: a real line loses these bytes too.
+            m_bytesDropped += out.size() - written;
+            traceLine(QStringLiteral("dropped %1").arg(hexBytes(out.mid(written))));
+        }
+    }
+    armSendTimer();
+#endif
+}
+
+void SimulatedBoardHost::armSendTimer() {
+    if (m_pending.empty()) {
+        m_sendTimer->stop();
+        return;
+    }
+    const qint64 waitNs = m_pending.front().dueNs - m_clock.nsecsElapsed();
+    const int waitMs = waitNs <= 0 ? 0 : int(std::min<qint64>((waitNs + 999'999) / 1'000'000, 60'000));
+    m_sendTimer->start(waitMs);
+}
+
+void SimulatedBoardHost::armOperationTimer() {
+    const auto end = m_model.operationEndsAtMs();
+    if (!end) {
+        m_operationTimer->stop();
+        return;
+    }
+    const qint64 wait = *end - m_clock.elapsed();
+    m_operationTimer->start(int(std::clamp<qint64>(wait, 0, 3'600'000)));
+}
+
+void SimulatedBoardHost::operationTimeout() {
+    const QString before = chipState();
+    m_model.advance(m_clock.elapsed());
+    const QString after = chipState();
+    if (after != before)
+        traceLine(QStringLiteral("chip %1").arg(after));
+    armOperationTimer();
+}
+
+QString SimulatedBoardHost::chipState() const {
+    const char* activity = "idle";
+    if (m_model.activity() == Isd1700Model::Activity::Playing)
+        activity = "playing";
+    else if (m_model.activity() == Isd1700Model::Activity::Recording)
+        activity = "recording";
+    return QStringLiteral("%1 %2 play=%3 rec=%4 apc=%5%6")
+        .arg(m_model.poweredUp() ? QStringLiteral("up") : QStringLiteral("down"))
+        .arg(QLatin1String(activity))
+        .arg(m_model.playPointer(), 3, 16, QLatin1Char('0'))
+        .arg(m_model.recordPointer(), 3, 16, QLatin1Char('0'))
+        .arg(m_model.apc(), 3, 16, QLatin1Char('0'))
+        .arg(m_model.commandError() ? QStringLiteral(" CMD_ERR") : QString());
+}
+
+void SimulatedBoardHost::traceLine(const QString& text) {
+    if (!m_options.trace)
+        return;
+    QTextStream& out = *m_options.trace;
+    out << QString::number(double(m_clock.nsecsElapsed()) / 1e6, 'f', 3).rightJustified(10) << "  " << text
+        << Qt::endl;
+}
