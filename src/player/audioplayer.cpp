@@ -1,0 +1,308 @@
+// The audio engine behind the MMControl1 seam. Everything runs on the event thread: the decoder is
+// driven in small chunks by a 5 ms feed timer, which is cheap next to the cost of a worker thread's
+// locking and keeps the engine free of data races.
+#include "player/audioplayer.h"
+
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QAudioSink>
+#include <QMediaDevices>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+constexpr int kFeedIntervalMs = 5;
+constexpr int64_t kChunkFrames = 4096;
+// When the sink stops taking data at the end of a file, the run ends at the latest this long after
+// the last sample should have been heard.
+constexpr int64_t kEndGraceMs = 250;
+
+const QString kNoOutputNotice = QStringLiteral("没有可用的声音输出设备，播放将静音进行");
+} // namespace
+
+AudioPlayer::AudioPlayer(QObject* parent) : MediaPlayer(parent) {
+    m_statusTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_statusTimer, &QTimer::timeout, this, &AudioPlayer::StatusUpdate);
+    m_feedTimer.setTimerType(Qt::PreciseTimer);
+    m_feedTimer.setInterval(kFeedIntervalMs);
+    connect(&m_feedTimer, &QTimer::timeout, this, &AudioPlayer::feed);
+}
+
+AudioPlayer::~AudioPlayer() {
+    haltOutput();
+}
+
+void AudioPlayer::setCommand(const QString& word) {
+    m_command = word;
+    // The window always spells its words the same way, but the words of a media control are not
+    // case-sensitive ("close" and "Close" both close).
+    const QString w = word.trimmed().toLower();
+    if (w == QLatin1String("open"))
+        open();
+    else if (w == QLatin1String("close"))
+        close();
+    else if (w == QLatin1String("play"))
+        play();
+    else if (w == QLatin1String("pause"))
+        pause();
+    else if (w == QLatin1String("stop"))
+        stop();
+}
+
+void AudioPlayer::setFrom(int32_t ms) {
+    m_from = std::max<int32_t>(ms, 0);
+    m_fromSet = true;
+}
+
+int32_t AudioPlayer::length() const {
+    return m_decoder ? m_decoder->lengthMs() : 0;
+}
+
+void AudioPlayer::setUpdateInterval(int32_t ms) {
+    m_updateInterval = std::max<int32_t>(ms, 0);
+    if (m_updateInterval == 0) {
+        m_statusTimer.stop();
+        return;
+    }
+    // Writing the same interval again must not push the next event back.
+    if (!m_statusTimer.isActive() || m_statusTimer.interval() != m_updateInterval)
+        m_statusTimer.start(m_updateInterval);
+}
+
+int64_t AudioPlayer::positionMs() const {
+    return m_decoder ? m_decoder->msAtFrame(currentFrame()) : 0;
+}
+
+void AudioPlayer::open() {
+    close();
+    m_openError.clear();
+    QString error;
+    m_decoder = openDecoder(m_fileName, &error);
+    if (!m_decoder) {
+        m_openError = error;
+        return;
+    }
+    m_mode = mciModeStop;
+    m_heldFrame = 0;
+}
+
+void AudioPlayer::close() {
+    haltOutput();
+    m_decoder.reset();
+    m_mode = mciModeNotOpen;
+    m_heldFrame = 0;
+}
+
+void AudioPlayer::play() {
+    if (!m_decoder)
+        return;
+    if (m_fromSet) {
+        m_fromSet = false;
+        beginRun(m_decoder->frameAtMs(m_from));
+        return;
+    }
+    if (m_mode == mciModePlay)
+        return;
+    beginRun(m_heldFrame);
+}
+
+void AudioPlayer::pause() {
+    if (m_mode != mciModePlay)
+        return;
+    haltOutput();
+    m_mode = mciModePause;
+}
+
+void AudioPlayer::stop() {
+    if (!m_decoder)
+        return;
+    haltOutput();
+    m_mode = mciModeStop;
+    m_heldFrame = 0;
+}
+
+void AudioPlayer::beginRun(int64_t startFrame) {
+    haltOutput();
+    m_heldFrame = startFrame;
+    if (startFrame >= m_decoder->frames() || !m_decoder->seek(startFrame)) {
+        // A cue at or past the end plays nothing: the file is at its end at once.
+        m_mode = mciModeStop;
+        m_heldFrame = 0;
+        return;
+    }
+    m_mode = mciModePlay;
+    // The output opens from the event loop, not here: the window issues "Play" and "Stop" back to back
+    // when it rewinds a finished file, and that pair must not make a sound.
+    const quint64 runId = m_runId;
+    QMetaObject::invokeMethod(
+        this, [this, runId] { startOutput(runId); }, Qt::QueuedConnection);
+}
+
+void AudioPlayer::startOutput(quint64 runId) {
+    if (runId != m_runId || m_mode != mciModePlay || m_running || !m_decoder)
+        return;
+    m_running = true;
+    m_runStart = m_heldFrame;
+    m_decoded = 0;
+    m_decoderDone = false;
+    m_pending.clear();
+    if (!openSink() && !m_noticeGiven) {
+        m_noticeGiven = true;
+        emit notice(kNoOutputNotice);
+    }
+    m_clock.start();
+    feed();
+    if (m_running)
+        m_feedTimer.start();
+}
+
+bool AudioPlayer::openSink() {
+    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    if (device.isNull())
+        return false;
+    QAudioFormat format;
+    format.setSampleRate(m_decoder->sampleRate());
+    format.setChannelCount(m_decoder->channels());
+    format.setSampleFormat(QAudioFormat::Int16);
+    auto sink = std::make_unique<QAudioSink>(device, format);
+    const int64_t bytesPerFrame = int64_t{2} * m_decoder->channels();
+    m_sinkBufferBytes = int64_t{m_decoder->sampleRate()} * kBufferMs / 1000 * bytesPerFrame;
+    sink->setBufferSize(static_cast<qsizetype>(m_sinkBufferBytes));
+    QIODevice* io = sink->start();
+    if (!io || sink->error() != QAudio::NoError || sink->state() == QAudio::StoppedState)
+        return false;
+    // The sink may settle on another size than asked; the position arithmetic needs the real one.
+    m_sinkBufferBytes = std::max<int64_t>(sink->bufferSize(), bytesPerFrame);
+    m_sink = std::move(sink);
+    m_sinkIo = io;
+    return true;
+}
+
+void AudioPlayer::haltOutput() {
+    // Any output still waiting to open belongs to a run that is over.
+    ++m_runId;
+    if (!m_running)
+        return;
+    m_heldFrame = currentFrame();
+    m_feedTimer.stop();
+    if (m_sink) {
+        m_sink->stop();
+        m_sink.reset();
+        m_sinkIo = nullptr;
+    }
+    m_pending.clear();
+    m_running = false;
+}
+
+void AudioPlayer::finishRun() {
+    haltOutput();
+    m_mode = mciModeStop;
+    m_heldFrame = 0;
+}
+
+int64_t AudioPlayer::elapsedFrames() const {
+    const int64_t us = m_clock.nsecsElapsed() / 1000;
+    return us / 1000000 * m_decoder->sampleRate() + us % 1000000 * m_decoder->sampleRate() / 1000000;
+}
+
+int64_t AudioPlayer::currentFrame() const {
+    if (!m_running || !m_decoder)
+        return m_heldFrame;
+    const int64_t bytesPerFrame = int64_t{2} * m_decoder->channels();
+    int64_t heard = 0;
+    if (m_sink) {
+        // Written to the sink minus what still waits in its buffer.
+        const int64_t written = m_decoded - m_pending.size() / bytesPerFrame;
+        const int64_t queued =
+            std::clamp<int64_t>(m_sinkBufferBytes - m_sink->bytesFree(), 0, m_sinkBufferBytes) /
+            bytesPerFrame;
+        heard = std::max<int64_t>(written - queued, 0);
+    } else {
+        heard = std::min(elapsedFrames(), m_decoded);
+    }
+    return std::min(m_runStart + heard, m_decoder->frames());
+}
+
+void AudioPlayer::feed() {
+    if (!m_running)
+        return;
+    if (m_sink)
+        feedSink();
+    else
+        feedClock();
+}
+
+void AudioPlayer::feedSink() {
+    const int64_t bytesPerFrame = int64_t{2} * m_decoder->channels();
+    if (m_sink->error() == QAudio::OpenError || m_sink->error() == QAudio::FatalError ||
+        m_sink->state() == QAudio::StoppedState) {
+        // The sound server went away midway: carry on silently from where the sound was.
+        const int64_t at = currentFrame();
+        m_sink.reset();
+        m_sinkIo = nullptr;
+        m_pending.clear();
+        if (!m_noticeGiven) {
+            m_noticeGiven = true;
+            emit notice(kNoOutputNotice);
+        }
+        startClockRun(at);
+        return;
+    }
+    for (;;) {
+        if (!m_pending.isEmpty()) {
+            const qint64 n = m_sinkIo->write(m_pending);
+            if (n > 0)
+                m_pending.remove(0, static_cast<qsizetype>(n));
+            if (!m_pending.isEmpty())
+                break;
+        }
+        if (m_decoderDone)
+            break;
+        const int64_t frames = std::min<int64_t>(m_sink->bytesFree() / bytesPerFrame, kChunkFrames);
+        if (frames <= 0)
+            break;
+        m_scratch.resize(static_cast<size_t>(frames * m_decoder->channels()));
+        const int64_t got = m_decoder->read(m_scratch.data(), frames);
+        if (got <= 0) {
+            m_decoderDone = true;
+            break;
+        }
+        m_decoded += got;
+        m_pending = QByteArray(reinterpret_cast<const char*>(m_scratch.data()),
+                               static_cast<qsizetype>(got * bytesPerFrame));
+    }
+    if (m_decoderDone && m_pending.isEmpty()) {
+        const bool drained = m_sink->state() == QAudio::IdleState || m_sink->bytesFree() >= m_sinkBufferBytes;
+        const bool overdue =
+            m_decoder->msAtFrame(elapsedFrames()) > m_decoder->msAtFrame(m_decoded) + kBufferMs + kEndGraceMs;
+        if (drained || overdue)
+            finishRun();
+    }
+}
+
+void AudioPlayer::startClockRun(int64_t startFrame) {
+    m_runStart = startFrame;
+    m_decoded = 0;
+    m_decoderDone = false;
+    m_decoder->seek(startFrame);
+    m_clock.start();
+}
+
+void AudioPlayer::feedClock() {
+    // Without an output the decoded sound is consumed at the real rate, so that the position, the end
+    // of the file and Mode behave as when it is heard.
+    const int64_t due = std::min(elapsedFrames(), m_decoder->frames() - m_runStart);
+    const int64_t channels = m_decoder->channels();
+    while (!m_decoderDone && m_decoded < due) {
+        const int64_t frames = std::min(due - m_decoded, kChunkFrames);
+        m_scratch.resize(static_cast<size_t>(frames * channels));
+        const int64_t got = m_decoder->read(m_scratch.data(), frames);
+        if (got <= 0)
+            m_decoderDone = true;
+        else
+            m_decoded += got;
+    }
+    if (m_decoderDone || m_runStart + m_decoded >= m_decoder->frames())
+        finishRun();
+}

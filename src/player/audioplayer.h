@@ -1,0 +1,95 @@
+// The console's media player (MMControl1) on a real sound output: streaming decode, exact length and
+// cue, low-latency QAudioSink output, and a silent real-time clock when there is no output device.
+#pragma once
+
+#include "player/decoder.h"
+#include "player/mediaplayer.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <memory>
+#include <vector>
+
+class QAudioSink;
+class QIODevice;
+
+class AudioPlayer final : public MediaPlayer {
+    Q_OBJECT
+public:
+    explicit AudioPlayer(QObject* parent = nullptr);
+    ~AudioPlayer() override;
+
+    // "Stop" and a file that has played to its end both hold the file at its start: the next "Play"
+    // starts at 0, or at From when From was set since the last "Play".
+    void setCommand(const QString& word) override;
+    QString command() const override { return m_command; }
+    void setFileName(const QString& path) override { m_fileName = path; }
+    QString fileName() const override { return m_fileName; }
+    void setFrom(int32_t ms) override;
+    int32_t length() const override;
+    int32_t mode() const override { return m_mode; }
+    void setUpdateInterval(int32_t ms) override;
+    int32_t updateInterval() const override { return m_updateInterval; }
+    void setShareable(bool on) override { m_shareable = on; }
+    QString openError() const override { return m_openError; }
+
+    // Where the sound being heard is in the file, in ms (what the output has played, not what has been
+    // decoded ahead).
+    int64_t positionMs() const;
+    // True while a run plays on the silent clock because no output device took the sound.
+    bool isSilent() const { return m_running && !m_sink; }
+
+    // Output buffer: small enough that "Play" is heard and "Pause" falls silent within 40 ms.
+    static constexpr int kBufferMs = 30;
+
+private:
+    void open();
+    void close();
+    void play();
+    void pause();
+    void stop();
+
+    void beginRun(int64_t startFrame);
+    void startOutput(quint64 runId);
+    bool openSink();
+    void haltOutput();
+    void finishRun();
+    void feed();
+    void feedSink();
+    void feedClock();
+    void startClockRun(int64_t startFrame);
+    int64_t currentFrame() const;
+    int64_t elapsedFrames() const;
+
+    QString m_command;
+    QString m_fileName;
+    QString m_openError;
+    int32_t m_from = 0;
+    bool m_fromSet = false;
+    int32_t m_updateInterval = 0;
+    bool m_shareable = false;
+    int32_t m_mode = mciModeNotOpen;
+
+    std::unique_ptr<Decoder> m_decoder;
+    // Frame the file is held at while no run is going.
+    int64_t m_heldFrame = 0;
+
+    // One run goes from a "Play" to the next "Pause", "Stop", close or the end of the file.
+    quint64 m_runId = 0;
+    bool m_running = false;
+    int64_t m_runStart = 0;
+    int64_t m_decoded = 0; // frames read from the decoder during this run
+    bool m_decoderDone = false;
+    QElapsedTimer m_clock;
+    std::unique_ptr<QAudioSink> m_sink;
+    QIODevice* m_sinkIo = nullptr;
+    int64_t m_sinkBufferBytes = 0;
+    QByteArray m_pending; // decoded bytes the sink has not taken yet
+    std::vector<int16_t> m_scratch;
+    bool m_noticeGiven = false;
+
+    QTimer m_statusTimer;
+    QTimer m_feedTimer;
+};

@@ -1,0 +1,36 @@
+// A streaming audio decoder behind the player: 16-bit interleaved frames, exact length, frame-accurate
+// seeking. openDecoder() picks libmpg123 for every mp3 and libsndfile for the rest.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+class Decoder {
+public:
+    virtual ~Decoder() = default;
+
+    int sampleRate() const { return m_sampleRate; }
+    int channels() const { return m_channels; }
+    // Exact number of frames the decoder delivers from start to end.
+    int64_t frames() const { return m_frames; }
+    // Length in whole milliseconds (truncated), clamped to what a Long holds.
+    int32_t lengthMs() const;
+    // First frame at or after the millisecond ms, clamped to [0, frames()].
+    int64_t frameAtMs(int64_t ms) const;
+    int64_t msAtFrame(int64_t frame) const;
+
+    // Moves so that the next read() returns the frame `frame` first.
+    virtual bool seek(int64_t frame) = 0;
+    // Reads up to maxFrames frames into out (channels() samples each); 0 at the end, -1 on a decode error.
+    virtual int64_t read(int16_t* out, int64_t maxFrames) = 0;
+
+protected:
+    int m_sampleRate = 0;
+    int m_channels = 0;
+    int64_t m_frames = 0;
+};
+
+// Opens path for decoding; on failure returns null and puts an operator-readable reason in *error.
+std::unique_ptr<Decoder> openDecoder(const QString& path, QString* error);

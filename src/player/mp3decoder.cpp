@@ -1,0 +1,111 @@
+// libmpg123 behind the Decoder interface.
+#include "player/mp3decoder.h"
+
+#include <QFile>
+
+#include <mpg123.h>
+
+#include <algorithm>
+#include <mutex>
+
+namespace {
+const QString kNotMp3 = QStringLiteral("不是可以播放的 mp3 文件（无法识别或已损坏）");
+const QString kNoAudio = QStringLiteral("文件里没有可以播放的声音数据（可能已损坏或被截断）");
+} // namespace
+
+Mp3Decoder::~Mp3Decoder() {
+    if (m_handle) {
+        mpg123_close(m_handle);
+        mpg123_delete(m_handle);
+    }
+}
+
+std::unique_ptr<Mp3Decoder> Mp3Decoder::open(const QString& path, QString* error) {
+    // Since 1.27 mpg123_init() is a no-op, but older libraries need it once before anything else.
+    static std::once_flag initOnce;
+    std::call_once(initOnce, [] { mpg123_init(); });
+
+    std::unique_ptr<Mp3Decoder> decoder(new Mp3Decoder);
+    int err = MPG123_OK;
+    decoder->m_handle = mpg123_new(nullptr, &err);
+    if (!decoder->m_handle) {
+        *error = QStringLiteral("mp3 解码器无法启动：%1").arg(QString::fromUtf8(mpg123_plain_strerror(err)));
+        return nullptr;
+    }
+    mpg123_handle* h = decoder->m_handle;
+    // Gapless trims the encoder delay and padding so frame 0 is the first sample of the original
+    // recording; quiet keeps a damaged file from writing to the console.
+    mpg123_param(h, MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0.);
+
+    const QByteArray name = QFile::encodeName(path);
+    if (mpg123_open(h, name.constData()) != MPG123_OK) {
+        *error = kNotMp3;
+        return nullptr;
+    }
+    // The scan reads every frame header: the only way to know the length of a VBR file without a
+    // Xing header, and it builds the seek index that makes seeking exact.
+    if (mpg123_scan(h) != MPG123_OK) {
+        *error = kNotMp3;
+        return nullptr;
+    }
+    long rate = 0;
+    int channels = 0;
+    int encoding = 0;
+    if (mpg123_getformat(h, &rate, &channels, &encoding) != MPG123_OK || rate <= 0 || channels < 1 ||
+        channels > 2) {
+        *error = kNotMp3;
+        return nullptr;
+    }
+    // One fixed output format for the whole file: a stream that switches rate or channel count midway
+    // is converted by mpg123 instead of changing under the sound output.
+    mpg123_format_none(h);
+    if (mpg123_format(h, rate, channels, MPG123_ENC_SIGNED_16) != MPG123_OK) {
+        *error = kNotMp3;
+        return nullptr;
+    }
+    const off_t length = mpg123_length(h);
+    if (length <= 0) {
+        *error = kNoAudio;
+        return nullptr;
+    }
+    decoder->m_sampleRate = static_cast<int>(rate);
+    decoder->m_channels = channels;
+    decoder->m_frames = static_cast<int64_t>(length);
+    if (!decoder->seek(0)) {
+        *error = kNotMp3;
+        return nullptr;
+    }
+    return decoder;
+}
+
+bool Mp3Decoder::seek(int64_t frame) {
+    frame = std::clamp<int64_t>(frame, 0, m_frames);
+    return mpg123_seek(m_handle, static_cast<off_t>(frame), SEEK_SET) >= 0;
+}
+
+int64_t Mp3Decoder::read(int16_t* out, int64_t maxFrames) {
+    if (maxFrames <= 0)
+        return 0;
+    const size_t frameBytes = sizeof(int16_t) * static_cast<size_t>(m_channels);
+    auto* bytes = reinterpret_cast<unsigned char*>(out);
+    const size_t wanted = static_cast<size_t>(maxFrames) * frameBytes;
+    size_t got = 0;
+    // mpg123_read may return less than asked (a frame boundary, a format notice); keep going until the
+    // buffer is full or the file ends so that callers see short reads only at the end.
+    while (got < wanted) {
+        size_t done = 0;
+        const int rc = mpg123_read(m_handle, bytes + got, wanted - got, &done);
+        got += done;
+        if (rc == MPG123_DONE)
+            break;
+        if (rc == MPG123_NEW_FORMAT || rc == MPG123_OK)
+            continue;
+        // A damaged frame midway: mpg123 resyncs by itself on the next call unless it cannot go on.
+        if (done == 0) {
+            if (got == 0)
+                return -1;
+            break;
+        }
+    }
+    return static_cast<int64_t>(got / frameBytes);
+}

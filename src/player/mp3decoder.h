@@ -1,0 +1,22 @@
+// mp3 through libmpg123: a full scan at open gives the exact length, gapless decoding trims the encoder's
+// delay and padding, and seeking lands on the exact frame.
+#pragma once
+
+#include "player/decoder.h"
+
+struct mpg123_handle_struct;
+
+class Mp3Decoder final : public Decoder {
+public:
+    ~Mp3Decoder() override;
+
+    // Null with *error set when the file holds no decodable mp3 audio.
+    static std::unique_ptr<Mp3Decoder> open(const QString& path, QString* error);
+
+    bool seek(int64_t frame) override;
+    int64_t read(int16_t* out, int64_t maxFrames) override;
+
+private:
+    Mp3Decoder() = default;
+    mpg123_handle_struct* m_handle = nullptr;
+};
