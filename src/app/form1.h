@@ -142,6 +142,8 @@ public:
     void Isd_Comm2_Send(uint8_t SendBytCnt);
     void Timer1_Timer();
     void MSComm1_OnComm();
+    // The port vanished while open (adapter unplugged): back to Closed, the operator told once.
+    void MSComm1_DeviceLost(const QString& reason);
     QString MyRinByteToStr(const uint8_t* RinByte, uint8_t StartCnt, uint8_t LenCnt);
     QString HexToString(const std::vector<uint8_t>& HexData);
     QString FindChar(uint8_t& ByteTempp);

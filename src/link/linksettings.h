@@ -6,6 +6,8 @@
 #include <QSerialPort>
 #include <QString>
 
+#include <cstdint>
+
 struct LinkSettings {
     QMap<int, QString> portDevices; // port number (1..16) -> device, from --port N=DEVICE
     qint32 baudRate = 1200;
@@ -26,3 +28,10 @@ struct LinkSettings {
 #endif
     }
 };
+
+// Combo1's text as a port number; 0 when it is not a whole number from 1 to 16.
+inline int16_t portNumberFromText(const QString& text) {
+    bool ok = false;
+    const int n = text.trimmed().toInt(&ok);
+    return (ok && n >= 1 && n <= 16) ? int16_t(n) : int16_t(0);
+}

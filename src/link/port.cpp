@@ -1,5 +1,6 @@
 // The port button Command16: opens the port numbered in Combo1, or closes the open one.
 #include "app/form1.h"
+#include "link/linksettings.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -9,13 +10,6 @@ namespace {
 
 const QColor portClosedWhite(0xFF, 0xFF, 0xFF);
 const QColor portOpenGreen(0x00, 0xFF, 0x00);
-
-// Combo1's text as a port number; 0 when it is not a whole number from 1 to 16.
-int16_t portNumberFrom(const QString& text) {
-    bool ok = false;
-    const int n = text.trimmed().toInt(&ok);
-    return (ok && n >= 1 && n <= 16) ? int16_t(n) : int16_t(0);
-}
 
 } // namespace
 
@@ -30,7 +24,7 @@ void Form1::Command16_Click() {
         Seril_StDig->setFillColor(portClosedWhite);
         return;
     }
-    const int16_t number = portNumberFrom(Combo1->currentText());
+    const int16_t number = portNumberFromText(Combo1->currentText());
     if (number == 0) {
         MsgBox(QStringLiteral("串口号“%1”无效：请选择 1 到 16 之间的串口号").arg(Combo1->currentText()),
                MessageBox::Icon::Critical, QStringLiteral("串口状态"));

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+class LinkTrace;
+
 class SerialPort : public QObject {
     Q_OBJECT
 public:
@@ -32,16 +34,26 @@ public:
     virtual void setInputMode(int mode) = 0;       // 1 = binary
     virtual void setOutBufferCount(int count) = 0; // 0 discards output still waiting
     virtual void output(const QByteArray& bytes) = 0;
-    virtual int inBufferCount() const = 0;         // bytes waiting to be read
-    virtual void setInBufferCount(int count) = 0;  // 0 discards waiting input
-    virtual void setRThreshold(int threshold) = 0; // OnComm is raised only while this is 1 or more
+    virtual int inBufferCount() const = 0;        // bytes waiting to be read
+    virtual void setInBufferCount(int count) = 0; // 0 discards waiting input
+    // OnComm is raised only while this is 1 or more; raising it back to 1 while bytes wait
+    // raises OnComm again (queued), so that bytes held back while it was 0 are not left unseen.
+    virtual void setRThreshold(int threshold) = 0;
     virtual void setInputLen(int length) = 0;
     virtual QByteArray input() = 0; // reads up to InputLen waiting bytes
     virtual int commEvent() const = 0;
+
+    // The link's trace sink (--trace); null while tracing is off.
+    void setTrace(LinkTrace* trace) { m_trace = trace; }
+    LinkTrace* trace() const { return m_trace; }
 
 signals:
     // The receive event, on the event thread.
     void OnComm();
     // The device vanished while open (an unplugged USB adapter); the port is already closed.
+    // Raised once per opening.
     void deviceLost(const QString& reason);
+
+protected:
+    LinkTrace* m_trace = nullptr;
 };

@@ -54,6 +54,27 @@ void FakeSerialPort::receive(const QByteArray& bytes) {
         raiseEvent(comEvReceive);
 }
 
+void FakeSerialPort::setRThreshold(int threshold) {
+    const bool wasOff = rThreshold < 1;
+    rThreshold = threshold;
+    if (wasOff && threshold >= 1 && !m_in.isEmpty()) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (rThreshold >= 1 && !m_in.isEmpty())
+                    raiseEvent(comEvReceive);
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void FakeSerialPort::loseDevice(const QString& reason) {
+    m_open = false;
+    m_in.clear();
+    m_error = reason;
+    emit deviceLost(reason);
+}
+
 void FakeSerialPort::raiseEvent(int code) {
     m_commEvent = code;
     emit OnComm();

@@ -50,7 +50,8 @@ public:
         if (count == 0)
             m_in.clear();
     }
-    void setRThreshold(int threshold) override { rThreshold = threshold; }
+    // As the real port: back to 1 with bytes waiting raises the receive event again, queued.
+    void setRThreshold(int threshold) override;
     void setInputLen(int length) override { inputLen = length; }
     QByteArray input() override;
     int commEvent() const override { return m_commEvent; }
@@ -59,6 +60,8 @@ public:
     void receive(const QByteArray& bytes);
     // Raises the receive event with another event code.
     void raiseEvent(int code);
+    // The adapter is pulled out: the port closes and deviceLost is raised.
+    void loseDevice(const QString& reason);
 
     // Opening fails with this reason when it is not empty.
     QString failOpenWith;

@@ -1,0 +1,14 @@
+// Hexadecimal text of received bytes as the console shows it: two upper-case digits and one
+// blank per byte, the last byte included ("01 AB ").
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <span>
+
+// The character code of one hexadecimal digit: 0..9 give '0'..'9', 10..15 give 'A'..'F'; any
+// other value comes back unchanged.
+uint8_t hexDigitCode(uint8_t value);
+
+QString hexText(std::span<const uint8_t> bytes);

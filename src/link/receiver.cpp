@@ -1,0 +1,171 @@
+// The reply receiver: MSComm1_OnComm collects the board's bytes in RinBuf and, once RinNeedCnt of
+// them have arrived, decodes them by the command last handed over (SendCmd).
+#include "app/form1.h"
+#include "link/devicetable.h"
+#include "link/hextext.h"
+#include "link/linktrace.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <span>
+
+namespace {
+
+const QString playWord = QStringLiteral("Play");
+const QString pauseWord = QStringLiteral("Pause");
+constexpr int32_t playingInterval = 200;
+
+// RinCnt and RinPos are bytes: a pile of 255 bytes that never made a reply is dropped before
+// the next byte, so that neither counter wraps back onto old bytes.
+void storeReplyByte(FormState& s, uint8_t byte, LinkTrace* trace) {
+    if (s.RinCnt == 255 || s.RinPos == 255) {
+        if (trace)
+            trace->note(QStringLiteral("%1 bytes without a reply dropped").arg(s.RinCnt));
+        s.RinCnt = 0;
+        s.RinPos = 0;
+    }
+    s.RinBuf[s.RinPos] = byte;
+    s.RinPos = uint8_t(s.RinPos + 1);
+    s.RinCnt = uint8_t(s.RinCnt + 1);
+}
+
+} // namespace
+
+void Form1::MSComm1_OnComm() {
+    if (MSComm1->commEvent() != SerialPort::comEvReceive)
+        return;
+    MSComm1->setInputMode(1);
+    // The receive event stays off until the counters are reset: a decoding's modal box runs the
+    // event loop, and bytes let in then would be counted into a reply about to be reset. The port
+    // holds them and raises the event again when the threshold returns to 1.
+    MSComm1->setRThreshold(0);
+    int stored = 0;
+    // Every byte waiting is stored and counted, also those that arrive while draining.
+    while (MSComm1->inBufferCount() != 0) {
+        const QByteArray bytes = MSComm1->input();
+        if (bytes.isEmpty())
+            break;
+        for (const char c : bytes)
+            storeReplyByte(*this, uint8_t(c), MSComm1->trace());
+        stored += int(bytes.size());
+    }
+    if (stored > 0 && RinCnt == RinNeedCnt) {
+        const uint8_t command = SendCmd;
+        // Traced before any box goes up, so that the trace keeps the board's timing.
+        const auto traceReply = [&](const QString& meaning) {
+            if (LinkTrace* trace = MSComm1->trace())
+                trace->decoded(command, meaning);
+        };
+        const QString player = MMControl1->command();
+        switch (command) {
+        case 0x02: // STOP
+            traceReply(QStringLiteral("STOP"));
+            if (player == playWord) {
+                MMControl1->setCommand(pauseWord);
+                MMControl1->setUpdateInterval(0);
+                CriDigClr();
+                Lift(1).setVisible(true);
+            }
+            ListenOn = false;
+            PlayerRun = false;
+            RecOn = false;
+            break;
+        case 0x06: // RD_PLAY_PTR
+            Play_Text->setText(MyRinByteToStr(RinBuf.data(), 2, 2));
+            traceReply(QStringLiteral("RD_PLAY_PTR Play_Text \"%1\"").arg(Play_Text->text()));
+            break;
+        case 0x08: // RD_REC_PTR
+            Rec_Text->setText(MyRinByteToStr(RinBuf.data(), 2, 2));
+            traceReply(QStringLiteral("RD_REC_PTR Rec_Text \"%1\"").arg(Rec_Text->text()));
+            break;
+        case 0x09: { // DEVID: the third byte names the model
+            const QString model = DeviceType(RinBuf[2]);
+            traceReply(QStringLiteral("DEVID %1").arg(model));
+            MsgBox(model, MessageBox::Icon::Information, QStringLiteral("器件类型"));
+            break;
+        }
+        case 0x41: // REC: the board records, the player is its source
+            traceReply(QStringLiteral("REC"));
+            CriDigClr();
+            Lift(2).setVisible(true);
+            if (player != playWord) {
+                MMControl1->setUpdateInterval(playingInterval);
+                MMControl1->setCommand(playWord);
+            }
+            RecOn = true;
+            PlayerRun = true;
+            break;
+        case 0x60: // the board's current address; CurrentRow's five characters cut the last blank
+            CurrentRow->setText(MyRinByteToStr(RinBuf.data(), 0, 2));
+            traceReply(QStringLiteral("CurrentRow \"%1\"").arg(CurrentRow->text()));
+            break;
+        case 0x80:   // SET_PLAY
+        case 0x82: { // SET_ERASE
+            const QString text = MyRinByteToStr(RinBuf.data(), 0, 5);
+            traceReply(
+                QStringLiteral("%1 %2").arg(QLatin1String(command == 0x80 ? "SET_PLAY" : "SET_ERASE"), text));
+            MsgBox(text, MessageBox::Icon::Information);
+            break;
+        }
+        case 0x81: // SET_REC
+            if (RecOn) {
+                traceReply(QStringLiteral("SET_REC while recording"));
+                MsgBox(QStringLiteral("请先停止上一次录音"));
+                break;
+            }
+            traceReply(QStringLiteral("SET_REC"));
+            if (player == pauseWord) {
+                MMControl1->setCommand(playWord);
+                MMControl1->setUpdateInterval(playingInterval);
+            }
+            CriDigClr();
+            Right(3).setVisible(true);
+            break;
+        default:
+            traceReply(QStringLiteral("no decoding, %1 bytes dropped").arg(RinCnt));
+            break;
+        }
+        RinCnt = 0;
+        RinPos = 0;
+    }
+    MSComm1->setRThreshold(1);
+}
+
+void Form1::MSComm1_DeviceLost(const QString& reason) {
+    Timer1->stop();
+    SendPos = 0;
+    if (MSComm1->portOpen())
+        MSComm1->setPortOpen(false);
+    Command16->setText(QStringLiteral("打开串口"));
+    Seril_StDig->setFillColor(QColor(0xFF, 0xFF, 0xFF));
+    MsgBox(QStringLiteral("串口 %1 已断开：%2").arg(MSComm1->deviceFor(MSComm1->commPort()), reason),
+           MessageBox::Icon::Critical, QStringLiteral("串口状态"));
+}
+
+QString Form1::MyRinByteToStr(const uint8_t* RinByte, uint8_t StartCnt, uint8_t LenCnt) {
+    if (!RinByte)
+        return {};
+    // StartCnt and LenCnt are bytes, so the run stays inside the 513 bytes of RinBuf.
+    return hexText(std::span<const uint8_t>(RinByte + StartCnt, LenCnt));
+}
+
+QString Form1::HexToString(const std::vector<uint8_t>& HexData) {
+    return hexText(HexData);
+}
+
+QString Form1::FindChar(uint8_t& ByteTempp) {
+    ByteTempp = hexDigitCode(ByteTempp);
+    return QString::number(ByteTempp);
+}
+
+QString Form1::DeviceType(uint8_t inputTypeData) {
+    DevKnown = false;
+    const std::optional<QString> model = deviceModelName(inputTypeData);
+    if (model) {
+        DevKnown = true;
+        return *model;
+    }
+    return unknownDeviceText();
+}
