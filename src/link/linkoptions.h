@@ -1,0 +1,20 @@
+// The serial link's command-line options (--port, --baud, --data-bits, --parity, --stop-bits,
+// --flow-control, --trace), added to main's parser and read back into LinkSettings.
+#pragma once
+
+#include "link/linksettings.h"
+
+#include <QString>
+
+class QCommandLineParser;
+
+struct LinkOptions {
+    LinkSettings settings;
+    QString tracePath; // empty: no trace; "-": stderr
+};
+
+void addLinkOptions(QCommandLineParser& parser);
+
+// Reads the link's options after parser.parse(). On a bad value returns false and says in
+// *error which option and value were refused and what is accepted.
+bool readLinkOptions(const QCommandLineParser& parser, LinkOptions& options, QString* error);

@@ -1,0 +1,78 @@
+// The console's entry point: command-line options, then the window on the real serial port,
+// audio engine, file dialog and message boxes.
+#include "app/form1.h"
+#include "app/messagebox.h"
+#include "link/linkoptions.h"
+#include "link/linktrace.h"
+#include "link/qtserialport.h"
+#include "player/audioplayer.h"
+#include "player/qtfiledialog.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+// A refused option value ends the program before any window opens.
+constexpr int exitBadOption = 2;
+
+int refuse(const QString& message) {
+    std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName().toLower()),
+                 qPrintable(message));
+    return exitBadOption;
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillory"));
+    QApplication::setApplicationVersion(QStringLiteral(QUILLORY_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Bench console for ISD1700-series voice-recorder boards on a serial port."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    addLinkOptions(parser);
+    if (!parser.parse(QApplication::arguments()))
+        return refuse(parser.errorText());
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+    if (!parser.positionalArguments().isEmpty())
+        return refuse(
+            QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().constFirst()));
+
+    LinkOptions link;
+    QString error;
+    if (!readLinkOptions(parser, link, &error))
+        return refuse(error);
+    std::unique_ptr<LinkTrace> trace;
+    if (!link.tracePath.isEmpty()) {
+        trace = LinkTrace::open(link.tracePath, &error);
+        if (!trace)
+            return refuse(QStringLiteral("--trace: cannot write \"%1\": %2").arg(link.tracePath, error));
+    }
+
+    Form1::Platform platform;
+    auto serialPort = std::make_unique<QtSerialPort>(link.settings);
+    serialPort->setTrace(trace.get());
+    platform.serialPort = std::move(serialPort);
+    platform.mediaPlayer = std::make_unique<AudioPlayer>();
+    auto fileDialog = std::make_unique<QtFileDialog>();
+    QtFileDialog* dialog = fileDialog.get();
+    platform.fileDialog = std::move(fileDialog);
+    auto messageBox = std::make_unique<QtMessageBox>();
+    QtMessageBox* boxes = messageBox.get();
+    platform.messageBox = std::move(messageBox);
+
+    Form1 form(std::move(platform));
+    // Boxes and the dialog are modal to the window once it exists.
+    boxes->setParent(&form);
+    dialog->setParent(&form);
+    form.show();
+    return QApplication::exec();
+}
