@@ -1,0 +1,168 @@
+// What the link benches share: a pseudo-terminal whose master plays the board, read on a thread of
+// its own so that arrival times are taken as the bytes land, and Form1 on the product's serial
+// port with silent stand-ins for the player, the file dialog and the message box.
+#pragma once
+
+#include "app/form1.h"
+#include "link/qtserialport.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <pty.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace bench {
+
+inline qint64 nowUs() {
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// The board's end. onByte runs on the reader thread for every byte, with its arrival time.
+class PtyMaster {
+public:
+    PtyMaster() {
+        char name[256] = {};
+        termios raw{};
+        cfmakeraw(&raw);
+        if (openpty(&m_master, &m_slave, name, &raw, nullptr) == 0)
+            m_slavePath = QString::fromLocal8Bit(name);
+    }
+    ~PtyMaster() {
+        stop();
+        if (m_master >= 0)
+            ::close(m_master);
+        if (m_slave >= 0)
+            ::close(m_slave);
+    }
+    bool ok() const { return m_master >= 0; }
+    QString slavePath() const { return m_slavePath; }
+
+    void startReading(std::function<void(uint8_t, qint64)> onByte) {
+        m_onByte = std::move(onByte);
+        m_reader = std::thread([this] {
+            uint8_t buf[256];
+            for (;;) {
+                const ssize_t n = ::read(m_master, buf, sizeof buf);
+                const qint64 t = nowUs();
+                if (n <= 0 || m_stopping.load())
+                    return;
+                for (ssize_t i = 0; i < n; ++i)
+                    m_onByte(buf[i], t);
+            }
+        });
+    }
+    // Returns the time right after the last byte went into the pty.
+    qint64 write(const QByteArray& bytes) {
+        qsizetype done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::write(m_master, bytes.constData() + done, size_t(bytes.size() - done));
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        return nowUs();
+    }
+    void stop() {
+        if (!m_reader.joinable())
+            return;
+        m_stopping = true;
+        // One byte from the slave side wakes the blocked reader.
+        const char wake = 0;
+        [[maybe_unused]] const ssize_t n = ::write(m_slave, &wake, 1);
+        m_reader.join();
+    }
+
+private:
+    int m_master = -1;
+    int m_slave = -1;
+    QString m_slavePath;
+    std::thread m_reader;
+    std::atomic<bool> m_stopping{false};
+    std::function<void(uint8_t, qint64)> m_onByte;
+};
+
+class SilentPlayer final : public MediaPlayer {
+public:
+    void setCommand(const QString& word) override { m_command = word; }
+    QString command() const override { return m_command; }
+    void setFileName(const QString& path) override { m_fileName = path; }
+    QString fileName() const override { return m_fileName; }
+    void setFrom(int32_t) override {}
+    int32_t length() const override { return 0; }
+    int32_t mode() const override { return mciModeNotOpen; }
+    void setUpdateInterval(int32_t ms) override { m_interval = ms; }
+    int32_t updateInterval() const override { return m_interval; }
+    void setShareable(bool) override {}
+    QString openError() const override { return {}; }
+
+private:
+    QString m_command;
+    QString m_fileName;
+    int32_t m_interval = 0;
+};
+
+class NoDialog final : public FileDialog {
+public:
+    void ShowOpen() override { FileName.clear(); }
+};
+
+class PrintedBox final : public MessageBox {
+public:
+    void show(const QString& text, Icon, const QString& caption) override {
+        std::fprintf(stderr, "box: %s: %s\n", qPrintable(caption), qPrintable(text));
+    }
+};
+
+// Form1 with port 1 naming the pty's slave, opened.
+inline std::unique_ptr<Form1> consoleOn(const QString& slavePath) {
+    LinkSettings settings;
+    settings.portDevices.insert(1, slavePath);
+    Form1::Platform platform;
+    platform.serialPort = std::make_unique<QtSerialPort>(settings);
+    platform.mediaPlayer = std::make_unique<SilentPlayer>();
+    platform.fileDialog = std::make_unique<NoDialog>();
+    platform.messageBox = std::make_unique<PrintedBox>();
+    auto form = std::make_unique<Form1>(std::move(platform));
+    form->MSComm1->setCommPort(1);
+    form->Command16_Click();
+    return form;
+}
+
+struct Summary {
+    double mean = 0, stddev = 0, median = 0, p90 = 0, min = 0, max = 0;
+};
+
+inline Summary summarise(std::vector<double> values) {
+    Summary s;
+    if (values.empty())
+        return s;
+    std::sort(values.begin(), values.end());
+    double sum = 0;
+    for (double v : values)
+        sum += v;
+    s.mean = sum / double(values.size());
+    double sq = 0;
+    for (double v : values)
+        sq += (v - s.mean) * (v - s.mean);
+    s.stddev = std::sqrt(sq / double(values.size()));
+    s.median = values[values.size() / 2];
+    s.p90 = values[std::min(values.size() - 1, values.size() * 9 / 10)];
+    s.min = values.front();
+    s.max = values.back();
+    return s;
+}
+
+} // namespace bench
