@@ -127,11 +127,7 @@ void SimulatedBoardHost::readLine() {
                 if (after != before)
                     traceLine(QStringLiteral("chip %1").arg(after));
                 if (!reply.isEmpty()) {
-                    const qint64 now = m_clock.nsecsElapsed();
-                    for (char r : reply) {
-                        m_lineFreeNs = std::max(m_lineFreeNs, now) + m_byteNs;
-                        m_pending.push_back({r, m_lineFreeNs});
-                    }
+                    queue(replyFilter ? replyFilter(reply) : reply, true);
                     emit replied(reply);
                 }
             }
@@ -150,6 +146,24 @@ void SimulatedBoardHost::readLine() {
     armSendTimer();
     armOperationTimer();
 #endif
+}
+
+void SimulatedBoardHost::inject(const QByteArray& bytes, bool paced) {
+    queue(bytes, paced);
+    armSendTimer();
+}
+
+void SimulatedBoardHost::queue(const QByteArray& bytes, bool paced) {
+    const qint64 now = m_clock.nsecsElapsed();
+    for (char c : bytes) {
+        // A board that nobody reads for long overflows, as a real one's buffer would.
+        if (m_pending.size() >= maxPending) {
+            ++m_bytesDropped;
+            continue;
+        }
+        m_lineFreeNs = std::max(m_lineFreeNs, now) + (paced ? m_byteNs : 0);
+        m_pending.push_back({c, m_lineFreeNs});
+    }
 }
 
 void SimulatedBoardHost::sendDue() {
@@ -173,12 +187,16 @@ void SimulatedBoardHost::sendDue() {
             break;
         }
         m_bytesSent += written;
-        if (written > 0)
+        if (written > 0) {
             traceLine(QStringLiteral("tx %1").arg(hexBytes(out.left(written))));
+            emit sent(out.left(written));
+        }
         if (written < out.size()) {
-            // Nobody reads the device and its queue is full: a real line loses these bytes too.
-            m_bytesDropped += out.size() - written;
-            traceLine(QStringLiteral("dropped %1").arg(hexBytes(out.mid(written))));
+            // The device's input queue is full: the rest waits for the reader, at the head of the line.
+            for (qsizetype i = out.size() - 1; i >= written; --i)
+                m_pending.push_front({out.at(i), now});
+            m_sendTimer->start(retryMs);
+            return;
         }
     }
     armSendTimer();

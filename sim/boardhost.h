@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <deque>
+#include <functional>
 
 class QSocketNotifier;
 class QTextStream;
@@ -38,20 +39,35 @@ public:
     const Isd1700Model& model() const { return m_model; }
     qint64 bytesReceived() const { return m_bytesReceived; }
     qint64 bytesSent() const { return m_bytesSent; }
-    // Reply bytes lost because nobody read the device and its input queue was full.
+    // Reply bytes lost because nobody read the device for long and the board's queue overflowed.
     qint64 bytesDropped() const { return m_bytesDropped; }
+    // Bytes still waiting for their turn on the line.
+    qsizetype bytesPending() const { return qsizetype(m_pending.size()); }
+
+    // Fault injection, for tests and the tool: bytes the board sends unprompted, at the line rate
+    // or all at once (as fast as the device takes them).
+    void inject(const QByteArray& bytes, bool paced);
+    // Sees every reply before it goes out and may cut, garble or replace it.
+    std::function<QByteArray(const QByteArray& reply)> replyFilter;
 
 signals:
     // After the board has answered a frame (empty when the frame has no answer).
     void replied(const QByteArray& reply);
+    // Bytes written to the device in one go.
+    void sent(const QByteArray& chunk);
 
 private:
+    // The board's send queue holds this many bytes; a full device is tried again after retryMs.
+    static constexpr size_t maxPending = 1 << 20;
+    static constexpr int retryMs = 5;
+
     struct Pending {
         char byte;
         qint64 dueNs;
     };
 
     void readLine();
+    void queue(const QByteArray& bytes, bool paced);
     void sendDue();
     void armSendTimer();
     void armOperationTimer();
