@@ -2,6 +2,7 @@
 // audio engine, file dialog and message boxes.
 #include "app/form1.h"
 #include "app/messagebox.h"
+#include "boardhost.h"
 #include "link/linkoptions.h"
 #include "link/linktrace.h"
 #include "link/qtserialport.h"
@@ -23,6 +24,20 @@ int refuse(const QString& message) {
                  qPrintable(message));
     return exitBadOption;
 }
+
+// --simulate-board takes its port number optionally, which QCommandLineParser cannot express: a
+// bare --simulate-board becomes --simulate-board=1 before parsing.
+const QString simulateBoard = QStringLiteral("simulate-board");
+
+QStringList withSimulatedBoardDefault(QStringList args) {
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--"))
+            break;
+        if (args[i] == QLatin1String("--simulate-board"))
+            args[i] = QStringLiteral("--simulate-board=1");
+    }
+    return args;
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -36,7 +51,11 @@ int main(int argc, char** argv) {
     parser.addHelpOption();
     parser.addVersionOption();
     addLinkOptions(parser);
-    if (!parser.parse(QApplication::arguments()))
+    parser.addOption({simulateBoard,
+                      QStringLiteral("Attaches the built-in simulated ISD1700 board as port N (default 1, "
+                                     "--simulate-board alone) over a pseudo-terminal."),
+                      QStringLiteral("N")});
+    if (!parser.parse(withSimulatedBoardDefault(QApplication::arguments())))
         return refuse(parser.errorText());
     if (parser.isSet(QStringLiteral("help")))
         parser.showHelp(0);
@@ -50,6 +69,22 @@ int main(int argc, char** argv) {
     QString error;
     if (!readLinkOptions(parser, link, &error))
         return refuse(error);
+    // The simulated board outlives the window, so the console's port closes before the board goes.
+    std::unique_ptr<SimulatedBoardHost> board;
+    if (parser.isSet(simulateBoard)) {
+        const int16_t port = portNumberFromText(parser.value(simulateBoard));
+        if (port == 0)
+            return refuse(QStringLiteral("--simulate-board: \"%1\" is not a port number from 1 to 16")
+                              .arg(parser.value(simulateBoard)));
+        if (link.settings.portDevices.contains(port))
+            return refuse(QStringLiteral("--simulate-board: port %1 is already %2 (--port)")
+                              .arg(port)
+                              .arg(link.settings.portDevices.value(port)));
+        board = std::make_unique<SimulatedBoardHost>();
+        if (!board->start(&error))
+            return refuse(QStringLiteral("--simulate-board: %1").arg(error));
+        link.settings.portDevices.insert(port, board->devicePath());
+    }
     std::unique_ptr<LinkTrace> trace;
     if (!link.tracePath.isEmpty()) {
         trace = LinkTrace::open(link.tracePath, &error);
