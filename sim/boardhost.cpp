@@ -170,7 +170,8 @@ void SimulatedBoardHost::sendDue() {
 #if defined(QUILLORY_HAVE_PTY)
     const qint64 now = m_clock.nsecsElapsed();
     QByteArray out;
-    while (!m_pending.empty() && m_pending.front().dueNs <= now) {
+    // Timers count whole milliseconds: a byte due within half of one goes now.
+    while (!m_pending.empty() && m_pending.front().dueNs <= now + 500'000) {
         out.append(m_pending.front().byte);
         m_pending.pop_front();
     }
@@ -209,7 +210,7 @@ void SimulatedBoardHost::armSendTimer() {
         return;
     }
     const qint64 waitNs = m_pending.front().dueNs - m_clock.nsecsElapsed();
-    const int waitMs = waitNs <= 0 ? 0 : int(std::min<qint64>((waitNs + 999'999) / 1'000'000, 60'000));
+    const int waitMs = waitNs <= 0 ? 0 : int(std::min<qint64>((waitNs + 500'000) / 1'000'000, 60'000));
     m_sendTimer->start(waitMs);
 }
 
