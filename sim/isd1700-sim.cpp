@@ -5,11 +5,16 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QSocketNotifier>
 #include <QStringList>
 #include <QTextStream>
 
 #include <csignal>
 #include <memory>
+
+#if defined(Q_OS_UNIX)
+#include <unistd.h>
+#endif
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -86,8 +91,20 @@ int main(int argc, char** argv) {
     }
     QTextStream(stdout) << host.devicePath() << Qt::endl;
 
-    // SIGTERM and SIGINT end the event loop, so the trace is flushed and the pty closed.
-    for (int sig : {SIGINT, SIGTERM})
-        std::signal(sig, [](int) { QCoreApplication::exit(0); });
+#if defined(Q_OS_UNIX)
+    // SIGTERM and SIGINT end the event loop, so that the trace is flushed and the pty closed. The
+    // handler only writes to a pipe: nothing else is safe inside it.
+    static int quitPipe[2] = {-1, -1};
+    if (::pipe(quitPipe) == 0) {
+        auto* notifier = new QSocketNotifier(quitPipe[0], QSocketNotifier::Read, &app);
+        QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QCoreApplication::exit(0); });
+        for (int sig : {SIGINT, SIGTERM}) {
+            std::signal(sig, [](int) {
+                const char byte = 0;
+                [[maybe_unused]] const auto n = ::write(quitPipe[1], &byte, 1);
+            });
+        }
+    }
+#endif
     return app.exec();
 }
