@@ -64,19 +64,6 @@ TEST(Cue, TypedPointWithScaleSevenStartsExactlyButShowsTheSliderPosition) {
     EXPECT_EQ(f.player->fromWrites, (QList<int32_t>{65443, 65440}));
 }
 
-TEST(Cue, ShortCodesAndWrongFieldsAreTakenAsTheRulesReadThem) {
-    Opened f(30000);
-    Form1& w = *f.form;
-    w.SetAddrText->setText(QStringLiteral("00:00:05"));
-    w.SetMusicPoint_Click();
-    EXPECT_EQ(f.player->from, 50);
-    EXPECT_EQ(w.PlayPoint->value(), 50);
-    w.SetAddrText->setText(QStringLiteral("2:3:4"));
-    w.SetMusicPoint_Click();
-    EXPECT_EQ(f.player->from, 2340);
-    EXPECT_EQ(w.PlayPointText->text(), QStringLiteral("00:02:34"));
-}
-
 TEST(Cue, BeyondTheSliderLeavesItButSetsTextsAndStart) {
     Opened f(180000);
     Form1& w = *f.form;
@@ -163,18 +150,6 @@ TEST(Feedback, ShortFileMovesTheSliderSixHundredUnitsPerStep) {
     EXPECT_EQ(w.PlayPoint->value(), 16200);
     EXPECT_EQ(w.PlayPosit, 5400);
     EXPECT_EQ(w.SetAddrText->text(), QStringLiteral("00:05:40"));
-}
-
-TEST(Feedback, ThirtySecondFileIsOneUnitPerMillisecond) {
-    Opened f(30000);
-    Form1& w = *f.form;
-    EXPECT_EQ(w.PointMode, 2);
-    w.PlayPoint->setValue(12345);
-    EXPECT_EQ(w.PlayPosit, 12345);
-    f.playForTheChip();
-    f.ticks(1);
-    EXPECT_EQ(w.PlayPoint->value(), 12545);
-    EXPECT_EQ(w.PlayPosit, 12545);
 }
 
 TEST(Feedback, FortyFiveSecondFileParksTheSliderAtItsEndWhileTheTextCounts) {
