@@ -147,10 +147,8 @@ void AudioPlayer::startOutput(quint64 runId) {
     m_decoded = 0;
     m_decoderDone = false;
     m_pending.clear();
-    if (!openSink() && !m_noticeGiven) {
-        m_noticeGiven = true;
-        emit notice(kNoOutputNotice);
-    }
+    if (!openSink())
+        tellNoOutput();
     m_clock.start();
     feed();
     if (m_running)
@@ -177,6 +175,16 @@ bool AudioPlayer::openSink() {
     m_sink = std::move(sink);
     m_sinkIo = io;
     return true;
+}
+
+void AudioPlayer::tellNoOutput() {
+    if (m_noticeGiven)
+        return;
+    m_noticeGiven = true;
+    // Queued: the window answers with a modal box, whose nested event loop may run any handler (even
+    // "close") while the engine would still be in the middle of starting a run.
+    QMetaObject::invokeMethod(
+        this, [this] { emit notice(kNoOutputNotice); }, Qt::QueuedConnection);
 }
 
 void AudioPlayer::haltOutput() {
@@ -242,10 +250,7 @@ void AudioPlayer::feedSink() {
         m_sink.reset();
         m_sinkIo = nullptr;
         m_pending.clear();
-        if (!m_noticeGiven) {
-            m_noticeGiven = true;
-            emit notice(kNoOutputNotice);
-        }
+        tellNoOutput();
         startClockRun(at);
         return;
     }

@@ -32,6 +32,7 @@ public:
     int32_t mode() const override { return m_mode; }
     void setUpdateInterval(int32_t ms) override;
     int32_t updateInterval() const override { return m_updateInterval; }
+    // Kept, without effect: this engine never holds the output device for itself alone.
     void setShareable(bool on) override { m_shareable = on; }
     QString openError() const override { return m_openError; }
 
@@ -55,6 +56,7 @@ private:
     void startOutput(quint64 runId);
     bool openSink();
     void haltOutput();
+    void tellNoOutput();
     void finishRun();
     void feed();
     void feedSink();

@@ -91,11 +91,14 @@ int64_t Mp3Decoder::read(int16_t* out, int64_t maxFrames) {
     const size_t wanted = static_cast<size_t>(maxFrames) * frameBytes;
     size_t got = 0;
     // mpg123_read may return less than asked (a frame boundary, a format notice); keep going until the
-    // buffer is full or the file ends so that callers see short reads only at the end.
-    while (got < wanted) {
+    // buffer is full or the file ends so that callers see short reads only at the end. A damaged file
+    // must not keep it turning without progress.
+    int idle = 0;
+    while (got < wanted && idle < 64) {
         size_t done = 0;
         const int rc = mpg123_read(m_handle, bytes + got, wanted - got, &done);
         got += done;
+        idle = done == 0 ? idle + 1 : 0;
         if (rc == MPG123_DONE)
             break;
         if (rc == MPG123_NEW_FORMAT || rc == MPG123_OK)
