@@ -22,11 +22,10 @@ int digitValue(char16_t code) {
 uint8_t StrToHex(QString& StringTemp, std::vector<uint8_t>& HexBuf) {
     // Upper-casing one character at a time keeps the length that sized HexBuf: a whole-string
     // mapping would expand "ß" to "SS" and the ligature "ﬀ" to the digits "FF".
-    QString text;
-    text.reserve(StringTemp.size() + 1);
-    text += u' ';
+    QString text(StringTemp.size() + 1, u' ');
+    QChar* upper = text.data() + 1;
     for (QChar c : std::as_const(StringTemp))
-        text += c.toUpper();
+        *upper++ = c.toUpper();
     StringTemp = text;
 
     HexBuf.assign(size_t(text.size()) + 1, 0);
