@@ -25,9 +25,12 @@ void Form1::Timer1_Timer() {
     MSComm1->setInputMode(1);
     // A frame never reads past its buffer, whatever length it was handed over with.
     if (SendPos < SendLen && SendPos < SendBuf.size() && MSComm1->portOpen()) {
-        MSComm1->setOutBufferCount(0);
-        MSComm1->output(QByteArray(1, char(SendBuf[SendPos])));
+        const char byte = char(SendBuf[SendPos]);
+        // Advanced before the write: a write that finds the device gone closes the link, and
+        // the transmitter must then be left idle at 0.
         SendPos = uint8_t(SendPos + 1);
+        MSComm1->setOutBufferCount(0);
+        MSComm1->output(QByteArray(1, byte));
         // Re-arming with an unchanged interval would restart the countdown late and drift.
         if (Timer1->interval() != byteSpacingMs)
             Timer1->setInterval(byteSpacingMs);

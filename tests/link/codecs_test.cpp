@@ -34,14 +34,6 @@ TEST(HexText, FindCharGivesTheDigitCodeInDecimalAndLeavesItInItsArgument) {
     EXPECT_EQ(f.form->HexToString({0x0F}), "0F ");
 }
 
-TEST(HexText, MyRinByteToStrTakesTheRunItIsGiven) {
-    FormFixture f;
-    const uint8_t bytes[] = {0x12, 0x34, 0x00, 0x2C, 0x99};
-    EXPECT_EQ(f.form->MyRinByteToStr(bytes, 2, 2), "00 2C ");
-    EXPECT_EQ(f.form->MyRinByteToStr(bytes, 0, 5), "12 34 00 2C 99 ");
-    EXPECT_EQ(f.form->MyRinByteToStr(bytes, 1, 0), "");
-}
-
 TEST(DeviceTable, EveryModelByItsWholeIdentifierByte) {
     const std::pair<uint8_t, const char*> models[] = {
         {0x80, "ISD1730"},  {0x90, "ISD1720"},  {0xA0, "ISD1760"},  {0xA8, "ISD1750"},
