@@ -41,7 +41,7 @@ void Form1::MSComm1_OnComm() {
     // event loop, and bytes let in then would be counted into a reply about to be reset. The port
     // holds them and raises the event again when the threshold returns to 1.
     MSComm1->setRThreshold(0);
-    int stored = 0;
+    bool stored = false;
     // Every byte waiting is stored and counted, also those that arrive while draining.
     while (MSComm1->inBufferCount() != 0) {
         const QByteArray bytes = MSComm1->input();
@@ -49,9 +49,9 @@ void Form1::MSComm1_OnComm() {
             break;
         for (const char c : bytes)
             storeReplyByte(*this, uint8_t(c), MSComm1->trace());
-        stored += int(bytes.size());
+        stored = true;
     }
-    if (stored > 0 && RinCnt == RinNeedCnt) {
+    if (stored && RinCnt == RinNeedCnt) {
         const uint8_t command = SendCmd;
         // Traced before any box goes up, so that the trace keeps the board's timing.
         const auto traceReply = [&](const QString& meaning) {
