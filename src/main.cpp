@@ -13,6 +13,7 @@
 #include <QCommandLineParser>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -38,9 +39,28 @@ QStringList withSimulatedBoardDefault(QStringList args) {
     }
     return args;
 }
+// No display and no platform named: the options can still be explained or refused, offscreen,
+// but the window has nowhere to open.
+bool noWindowSystem(int argc, char** argv) {
+#ifdef Q_OS_LINUX
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0)
+            return false;
+    }
+    return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+           qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+#else
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+    return false;
+#endif
+}
 } // namespace
 
 int main(int argc, char** argv) {
+    const bool headless = noWindowSystem(argc, argv);
+    if (headless)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillory"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLORY_VERSION));
@@ -69,6 +89,10 @@ int main(int argc, char** argv) {
     QString error;
     if (!readLinkOptions(parser, link, &error))
         return refuse(error);
+    if (headless) {
+        std::fprintf(stderr, "quillory: no window system to open the console on (DISPLAY is not set)\n");
+        return 1;
+    }
     // The simulated board outlives the window, so the console's port closes before the board goes.
     std::unique_ptr<SimulatedBoardHost> board;
     if (parser.isSet(simulateBoard)) {
