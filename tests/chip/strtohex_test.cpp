@@ -51,16 +51,6 @@ TEST(StrToHex, RewritesTheTextWithALeadingBlankInUpperCase) {
     EXPECT_EQ(p.rewritten, QStringLiteral(" 0A FF"));
 }
 
-TEST(StrToHex, EverythingAfterTheLastGroupIsZero) {
-    const Parsed p = parse(QStringLiteral("9 zz 12 x 7"));
-    EXPECT_EQ(p.count, 2);
-    EXPECT_EQ(p.bytes[0], 0x09);
-    EXPECT_EQ(p.bytes[1], 0x12);
-    EXPECT_EQ(p.bytes[2], 0x70);
-    for (size_t i = 3; i < p.bytes.size(); ++i)
-        EXPECT_EQ(p.bytes[i], 0) << i;
-}
-
 TEST(StrToHex, CharactersWithoutASingleByteCodeAreSkipped) {
     // Chinese, an emoji (two halves), full-width digits, control characters, Latin-1 letters and
     // the no-break space are no digits and no blanks.
