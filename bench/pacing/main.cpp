@@ -4,6 +4,7 @@
 #include "benchconsole.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTimer>
 
 #include <cstdlib>
@@ -65,7 +66,12 @@ int main(int argc, char** argv) {
     std::printf("  interval mean     %8.3f ms   (goal 50 +- 0.1)\n", s.mean);
     std::printf("  interval stddev   %8.3f ms\n", s.stddev);
     std::printf("  interval min/max  %8.3f / %.3f ms\n", s.min, s.max);
+    std::printf("  deviation median  %8.3f ms   p90 %.3f ms\n", d.median, d.p90);
     std::printf("  max deviation     %8.3f ms   (goal < 1)\n", d.max);
     std::printf("  last byte vs %d x 50 ms after hand-over: %+.3f ms\n", count, drift);
+    // The figures mean little on a busy machine: say how busy it was.
+    QFile load(QStringLiteral("/proc/loadavg"));
+    if (load.open(QIODevice::ReadOnly))
+        std::printf("  load average      %s\n", load.readLine().trimmed().constData());
     return 0;
 }
