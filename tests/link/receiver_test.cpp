@@ -368,6 +368,21 @@ TEST(Unplug, LosingTheDeviceClosesStopsAndTellsOnce) {
     EXPECT_EQ(w.Command16->text(), "关闭串口");
 }
 
+TEST(Unplug, ADeviceGoneAtAWriteLeavesTheTransmitterIdle) {
+    Receiving f;
+    Form1& w = *f.form;
+    f.send(0x80, 5);
+    w.Timer1_Timer();
+    f.port->loseOnWrite = QStringLiteral("No such device");
+    w.Timer1_Timer();
+    EXPECT_FALSE(w.Timer1->isActive());
+    EXPECT_EQ(w.SendPos, 0);
+    EXPECT_EQ(f.boxes->shown.size(), 1);
+    w.Timer1_Timer();
+    EXPECT_EQ(f.port->writes.size(), 1);
+    EXPECT_EQ(f.port->writesWhileClosed, 0);
+}
+
 TEST(PortControl, Combo1TooltipNamesTheDeviceOfTheCurrentNumber) {
     FormFixture f;
     f.form->Combo1->setEditText("3");

@@ -3,6 +3,8 @@
 
 #include <QElapsedTimer>
 
+#include <utility>
+
 namespace {
 qint64 nowMs() {
     static QElapsedTimer clock = [] {
@@ -32,6 +34,10 @@ bool FakeSerialPort::setPortOpen(bool open) {
 void FakeSerialPort::output(const QByteArray& bytes) {
     if (!m_open) {
         ++writesWhileClosed;
+        return;
+    }
+    if (!loseOnWrite.isEmpty()) {
+        loseDevice(std::exchange(loseOnWrite, QString()));
         return;
     }
     writes.append(bytes);

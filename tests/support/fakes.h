@@ -65,6 +65,8 @@ public:
 
     // Opening fails with this reason when it is not empty.
     QString failOpenWith;
+    // The next write finds the device gone with this reason, when it is not empty.
+    QString loseOnWrite;
     int16_t openedPort = 0;
     int inputMode = 0;
     int rThreshold = 1;
