@@ -385,16 +385,16 @@ bool Isd1700Model::rangeValid(uint16_t start, uint16_t end) const {
 
 std::vector<std::pair<uint16_t, uint16_t>> Isd1700Model::messages() const {
     std::vector<std::pair<uint16_t, uint16_t>> out;
-    std::optional<uint16_t> start;
+    int start = -1;  // first row of the message being walked, -1 between messages
     for (uint16_t r = firstMessageRow; r <= m_type.lastRow; ++r) {
         if (!m_rows[r].recorded)
             continue;
-        if (!start)
+        if (start < 0)
             start = r;
         const bool endsHere = m_rows[r].eom || r == m_type.lastRow || !m_rows[r + 1].recorded;
         if (endsHere) {
-            out.emplace_back(*start, r);
-            start.reset();
+            out.emplace_back(uint16_t(start), r);
+            start = -1;
         }
     }
     return out;
