@@ -90,7 +90,10 @@ void Form1::buildControls() {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Quillory.exe  Version:2.01"));
     setFixedSize(twipsToPixels(formWidthTwips), twipsToPixels(formHeightTwips));
+    // A compact face that holds both the Chinese captions and the Latin ones in the designed boxes.
     QFont font = this->font();
+    font.setFamilies({QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Microsoft YaHei"),
+                      QStringLiteral("PingFang SC"), font.family()});
     font.setPixelSize(12);
     setFont(font);
 
@@ -217,9 +220,14 @@ void Form1::buildControls() {
                     QStringLiteral("Quillory 语音芯片工作台  技术支持: support@quillory.example"));
 
     // Only the captions of the two frames are green; their controls keep the window's colours.
+    // (A palette copied whole from the window would count as unset and inherit the green.)
+    const QColor text = palette().color(QPalette::WindowText);
     for (QGroupBox* captioned : {Frame4, Frame6})
-        for (QWidget* child : captioned->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            child->setPalette(palette());
+        for (QWidget* child : captioned->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            QPalette pal = child->palette();
+            pal.setColor(QPalette::WindowText, text);
+            child->setPalette(pal);
+        }
 
     // Place everything as designed.
     for (const ControlPlace& place : controlCatalogue()) {

@@ -75,6 +75,9 @@ TEST(Form1Startup, MaxLengthsAndCaptions) {
     EXPECT_EQ(w.Frame4->title(), "ISD设置");
     EXPECT_EQ(w.Frame6->title(), "ISD操作");
     EXPECT_EQ(w.Frame4->palette().color(QPalette::WindowText), QColor(0x00, 0xC0, 0x00));
+    // Only the captions are green, not the controls in the two frames.
+    for (QWidget* inside : {static_cast<QWidget*>(w.Label6), static_cast<QWidget*>(w.Label11)})
+        EXPECT_EQ(inside->palette().color(QPalette::WindowText), w.palette().color(QPalette::WindowText));
     EXPECT_EQ(w.DisFileNanmeText->palette().color(QPalette::Text), QColor(0x00, 0x00, 0xFF));
     EXPECT_EQ(w.Label14->text(), " 当前进度");
     EXPECT_EQ(w.SetEraseAddrComm->text(), "设置擦除地址");
