@@ -11,9 +11,11 @@ scripts/setup.sh --tests
 presets=("${@:-debug asan}")
 read -r -a presets <<<"${presets[*]}"
 
-if [[ -x scripts/start-sound-server.sh ]]; then
-  # The script prints the environment the playback tests need (XDG_RUNTIME_DIR, PULSE_SERVER).
-  eval "$(scripts/start-sound-server.sh)" || echo "No sound server: playback tests will be skipped."
+# The script prints the environment the playback tests need (XDG_RUNTIME_DIR, PULSE_SERVER).
+if sound_env=$(scripts/start-sound-server.sh); then
+  eval "$sound_env"
+else
+  echo "No sound server: the playback tests will be skipped."
 fi
 
 for preset in "${presets[@]}"; do
