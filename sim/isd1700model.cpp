@@ -385,7 +385,7 @@ bool Isd1700Model::rangeValid(uint16_t start, uint16_t end) const {
 
 std::vector<std::pair<uint16_t, uint16_t>> Isd1700Model::messages() const {
     std::vector<std::pair<uint16_t, uint16_t>> out;
-    int start = -1;  // first row of the message being walked, -1 between messages
+    int start = -1; // first row of the message being walked, -1 between messages
     for (uint16_t r = firstMessageRow; r <= m_type.lastRow; ++r) {
         if (!m_rows[r].recorded)
             continue;
