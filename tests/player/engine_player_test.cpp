@@ -5,248 +5,194 @@
 #include "player/audioplayer.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 
 namespace {
+// No sound server, even where one runs: the connection is made once per process, after this.
+const bool kNoSoundServer = qputenv("PULSE_SERVER", "unix:/nonexistent/quillory-no-sound-server");
 
-// Every test here runs as if no sound server existed, even on a machine where one runs: the server
-// connection is made once per process, after this has pointed it nowhere.
-const bool kNoSoundServer = [] {
-    qputenv("PULSE_SERVER", "unix:/nonexistent/quillory-no-sound-server");
-    return true;
-}();
-
-// Runs the event loop until done() or the deadline (a generous bound against hangs, not a measure).
-bool waitFor(const std::function<bool()>& done, int deadlineMs = 20000) {
+// Runs the event loop until done() (a bound against hangs, not a measure), or for ms when done is null.
+bool spin(int ms, const std::function<bool()>& done = {}) {
     QElapsedTimer t;
     t.start();
-    while (!done()) {
-        if (t.elapsed() > deadlineMs)
-            return false;
+    while (!(done && done()) && t.elapsed() < ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
-void spin(int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return !done || done();
 }
 
 class EnginePlayer : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         ASSERT_TRUE(kNoSoundServer);
-        files = std::make_unique<EngineFiles>();
-        // 1.5 s stereo wav and the same as VBR mp3.
-        wav = files->sox(QStringLiteral("tone.wav"),
-                         {"-r", "44100", "-c", "2", "-n", "-b", "16", "%OUT", "synth", "1.5", "sine", "440"});
-        ASSERT_FALSE(wav.isEmpty()) << "sox is needed";
-        mp3 = files->lame(wav, QStringLiteral("tone.mp3"), {"-V", "4"});
-        ASSERT_FALSE(mp3.isEmpty()) << "lame is needed";
+        wav = files.sox("tone.wav",
+                        {"-r", "44100", "-c", "2", "-n", "-b", "16", "%OUT", "synth", "1.5", "sine", "440"});
+        mp3 = files.lame(wav, "tone.mp3", {"-V", "4"});
+        ASSERT_FALSE(wav.isEmpty() || mp3.isEmpty()) << "sox and lame are needed";
     }
-    static void TearDownTestSuite() { files.reset(); }
-
-    void openFile(const QString& path) {
+    void command(const QString& words) {
+        for (const QString& word : words.split(u' '))
+            player.setCommand(word);
+    }
+    void open(const QString& path) {
         player.setFileName(path);
-        player.setCommand(QStringLiteral("Open"));
+        command("Open");
     }
+    bool waitFor(const std::function<bool()>& done) { return spin(20000, done); }
 
     AudioPlayer player;
-    static inline std::unique_ptr<EngineFiles> files;
+    QSignalSpy notices{&player, &MediaPlayer::notice};
+    static inline EngineFiles files;
     static inline QString wav, mp3;
 };
-
 } // namespace
 
 TEST_F(EnginePlayer, CommandWordsDriveMode) {
     EXPECT_EQ(player.mode(), MediaPlayer::mciModeNotOpen);
-    EXPECT_EQ(player.length(), 0);
-    openFile(mp3);
+    open(mp3);
     EXPECT_TRUE(player.openError().isEmpty());
-    EXPECT_EQ(player.mode(), MediaPlayer::mciModeStop);
     EXPECT_EQ(player.length(), 1500);
-    EXPECT_EQ(player.command(), QStringLiteral("Open"));
-
-    player.setCommand(QStringLiteral("Play"));
-    EXPECT_EQ(player.mode(), MediaPlayer::mciModePlay);
-    player.setCommand(QStringLiteral("Pause"));
-    EXPECT_EQ(player.mode(), MediaPlayer::mciModePause);
-    player.setCommand(QStringLiteral("Play"));
-    EXPECT_EQ(player.mode(), MediaPlayer::mciModePlay);
-    player.setCommand(QStringLiteral("Stop"));
-    EXPECT_EQ(player.mode(), MediaPlayer::mciModeStop);
-
-    // Unknown words are kept as the last word and change nothing.
-    player.setCommand(QStringLiteral("Eject"));
-    EXPECT_EQ(player.command(), QStringLiteral("Eject"));
-    EXPECT_EQ(player.mode(), MediaPlayer::mciModeStop);
-
-    player.setCommand(QStringLiteral("close"));
-    EXPECT_EQ(player.command(), QStringLiteral("close"));
-    EXPECT_EQ(player.mode(), MediaPlayer::mciModeNotOpen);
+    const std::pair<const char*, int> steps[] = {
+        {"Open", MediaPlayer::mciModeStop},    {"Play", MediaPlayer::mciModePlay},
+        {"Pause", MediaPlayer::mciModePause},  {"Play", MediaPlayer::mciModePlay},
+        {"Stop", MediaPlayer::mciModeStop},    {"Eject", MediaPlayer::mciModeStop},
+        {"close", MediaPlayer::mciModeNotOpen}};
+    for (const auto& [word, mode] : steps) {
+        command(word);
+        EXPECT_EQ(player.command(), word);
+        EXPECT_EQ(player.mode(), mode) << word;
+    }
     EXPECT_EQ(player.length(), 0);
-    openFile(wav);
-    player.setCommand(QStringLiteral("Close"));
-    EXPECT_EQ(player.mode(), MediaPlayer::mciModeNotOpen);
 }
 
-TEST_F(EnginePlayer, OpenSequenceAndRewindMakeNoRun) {
-    // The window opens a file with Stop, Open, Play, Pause and rewinds a finished one with Stop, Open,
-    // Play, Stop, all in one handler: neither may start the output.
-    QSignalSpy notices(&player, &MediaPlayer::notice);
+TEST_F(EnginePlayer, OpenAndRewindSequencesMakeNoRun) {
+    // The window opens a file with Stop Open Play Pause, and rewinds with Stop Open Play Stop, each in
+    // one handler: neither may start the output.
     player.setFileName(wav);
-    for (const char* word : {"Stop", "Open", "Play", "Pause"})
-        player.setCommand(QString::fromLatin1(word));
-    EXPECT_EQ(player.mode(), MediaPlayer::mciModePause);
-    spin(60);
-    EXPECT_FALSE(player.isSilent());
-    EXPECT_EQ(player.positionMs(), 0);
-
-    player.setCommand(QStringLiteral("close"));
-    for (const char* word : {"Stop", "Open", "Play", "Stop"})
-        player.setCommand(QString::fromLatin1(word));
-    EXPECT_EQ(player.mode(), MediaPlayer::mciModeStop);
-    spin(60);
-    EXPECT_FALSE(player.isSilent());
-    EXPECT_EQ(player.positionMs(), 0);
-    // The output was never opened, so the operator was not told about it either.
+    for (const auto& [words, mode] : {std::pair{"Stop Open Play Pause", MediaPlayer::mciModePause},
+                                      std::pair{"close Stop Open Play Stop", MediaPlayer::mciModeStop}}) {
+        command(words);
+        EXPECT_EQ(player.mode(), mode);
+        spin(60);
+        EXPECT_FALSE(player.isSilent());
+        EXPECT_EQ(player.positionMs(), 0);
+    }
     EXPECT_EQ(notices.count(), 0);
 }
 
 TEST_F(EnginePlayer, SilentPlaybackRunsInRealTimeToTheEnd) {
-    QSignalSpy notices(&player, &MediaPlayer::notice);
-    openFile(wav);
+    open(wav);
     QElapsedTimer wall;
     wall.start();
-    player.setCommand(QStringLiteral("Play"));
-    ASSERT_TRUE(waitFor([&] { return player.isSilent() && notices.count() > 0; }));
+    command("Play");
+    ASSERT_TRUE(waitFor([&] { return player.isSilent() && player.positionMs() >= 300; }));
     ASSERT_EQ(notices.count(), 1);
-    EXPECT_TRUE(notices.at(0).at(0).toString().contains(QStringLiteral("声音输出设备")));
-
-    ASSERT_TRUE(waitFor([&] { return player.positionMs() >= 300; }));
+    EXPECT_TRUE(notices.at(0).at(0).toString().contains("声音输出设备"));
     EXPECT_EQ(player.mode(), MediaPlayer::mciModePlay);
     ASSERT_TRUE(waitFor([&] { return player.mode() == MediaPlayer::mciModeStop; }));
-    // Real time: the end cannot come before the file's length has passed.
-    EXPECT_GE(wall.elapsed(), 1500 - 20);
+    EXPECT_GE(wall.elapsed(), 1500 - 20) << "the end came before the file's length had passed";
     EXPECT_EQ(player.positionMs(), 0);
-
-    // Playing again after the end starts from the beginning, and the operator is not told twice.
-    player.setCommand(QStringLiteral("Play"));
+    // Playing again starts from the beginning, and the operator is not told twice.
+    command("Play");
     ASSERT_TRUE(waitFor([&] { return player.positionMs() >= 100; }));
-    EXPECT_EQ(player.mode(), MediaPlayer::mciModePlay);
     EXPECT_EQ(notices.count(), 1);
 }
 
 TEST_F(EnginePlayer, FromPauseAndResume) {
-    openFile(mp3);
+    open(mp3);
     player.setFrom(1000);
-    player.setCommand(QStringLiteral("Play"));
+    command("Play");
     EXPECT_EQ(player.positionMs(), 1000);
     ASSERT_TRUE(waitFor([&] { return player.positionMs() >= 1100; }));
-
-    player.setCommand(QStringLiteral("Pause"));
+    command("Pause");
     const int64_t held = player.positionMs();
-    EXPECT_GE(held, 1100);
     spin(100);
     EXPECT_EQ(player.positionMs(), held);
-    EXPECT_EQ(player.mode(), MediaPlayer::mciModePause);
-
-    // Play without a new From resumes where it was held.
-    player.setCommand(QStringLiteral("Play"));
+    command("Play"); // resumes where it was held
     EXPECT_EQ(player.positionMs(), held);
     ASSERT_TRUE(waitFor([&] { return player.mode() == MediaPlayer::mciModeStop; }));
-
-    // From is used once: after Stop the next Play starts at the beginning.
+    // From is used once; a new one while playing restarts there; a negative one means the start.
     player.setFrom(700);
-    player.setCommand(QStringLiteral("Play"));
-    EXPECT_EQ(player.positionMs(), 700);
-    player.setCommand(QStringLiteral("Stop"));
+    command("Play Stop Play");
     EXPECT_EQ(player.positionMs(), 0);
-    player.setCommand(QStringLiteral("Play"));
-    EXPECT_EQ(player.positionMs(), 0);
-
-    // A new From while playing restarts there.
-    player.setFrom(1200);
-    player.setCommand(QStringLiteral("Play"));
-    EXPECT_EQ(player.positionMs(), 1200);
-    EXPECT_EQ(player.mode(), MediaPlayer::mciModePlay);
-}
-
-TEST_F(EnginePlayer, FromAtOrPastTheEndEndsAtOnce) {
-    openFile(wav);
-    for (const int32_t from : {1500, 99999, 2147483647}) {
+    for (const int32_t from : {1200, -300}) {
         player.setFrom(from);
-        player.setCommand(QStringLiteral("Play"));
+        command("Play");
+        EXPECT_EQ(player.positionMs(), std::max(from, 0));
+        EXPECT_EQ(player.mode(), MediaPlayer::mciModePlay);
+    }
+    // At or past the end: the run is over at once.
+    for (const int32_t from : {1500, 2147483647}) {
+        player.setFrom(from);
+        command("Play");
         EXPECT_EQ(player.mode(), MediaPlayer::mciModeStop) << from;
     }
-    // A negative From means the start.
-    player.setFrom(-300);
-    player.setCommand(QStringLiteral("Play"));
-    EXPECT_EQ(player.mode(), MediaPlayer::mciModePlay);
-    EXPECT_EQ(player.positionMs(), 0);
 }
 
-TEST_F(EnginePlayer, StatusUpdateFollowsTheIntervalInEveryMode) {
+TEST_F(EnginePlayer, StatusUpdateFollowsTheInterval) {
     QSignalSpy ticks(&player, &MediaPlayer::StatusUpdate);
-    // Not open, stopped, playing: the events come as long as the interval is not 0.
-    player.setUpdateInterval(20);
-    EXPECT_EQ(player.updateInterval(), 20);
+    player.setUpdateInterval(20); // not open, then stopped: the events come all the same
     ASSERT_TRUE(waitFor([&] { return ticks.count() >= 2; }));
-    openFile(wav);
+    open(wav);
     const qsizetype before = ticks.count();
     ASSERT_TRUE(waitFor([&] { return ticks.count() >= before + 2; }));
-
-    player.setUpdateInterval(0);
-    const qsizetype stopped = ticks.count();
-    spin(80);
-    EXPECT_EQ(ticks.count(), stopped);
-    player.setUpdateInterval(-5);
-    EXPECT_EQ(player.updateInterval(), 0);
-    spin(40);
-    EXPECT_EQ(ticks.count(), stopped);
+    for (const int32_t off : {0, -5}) {
+        player.setUpdateInterval(off);
+        const qsizetype stopped = ticks.count();
+        spin(60);
+        EXPECT_EQ(ticks.count(), stopped) << off;
+    }
 }
 
-TEST_F(EnginePlayer, BadFileLeavesThePlayerClosedAndHarmless) {
-    QSignalSpy notices(&player, &MediaPlayer::notice);
-    const QString noise = files->write(QStringLiteral("noise.mp3"), QByteArray(5000, '\x5a'));
-    for (const QString& path : {files->path(QStringLiteral("missing.wav")), files->path({}), noise}) {
-        openFile(path);
-        EXPECT_FALSE(player.openError().isEmpty()) << qPrintable(path);
+TEST_F(EnginePlayer, BadFilesAreRefusedWithAReason) {
+    QFile wavFile(wav), mp3File(mp3);
+    ASSERT_TRUE(wavFile.open(QIODevice::ReadOnly) && mp3File.open(QIODevice::ReadOnly));
+    QByteArray noise(64 * 1024, Qt::Uninitialized);
+    QRandomGenerator rng(1700);
+    for (char& b : noise)
+        b = char(rng.bounded(256));
+    QDir(files.path({})).mkdir("folder.mp3");
+    const std::pair<QString, QString> cases[] = {
+        {files.path("missing.mp3"), "不存在"},
+        {files.path("folder.mp3"), "文件夹"},
+        {files.write("empty.mp3", {}), "空"},
+        {files.write("empty.wav", {}), "空"},
+        {files.write("header-only.wav", wavFile.read(40)), {}},
+        {files.write("header-only.mp3", mp3File.read(200)), {}},
+        {files.write("noise.mp3", noise), {}},
+        {files.write("noise.wav", noise), {}},
+        {files.write("text.mp3", QByteArray("not audio at all\n").repeated(500)), {}},
+        {QString(), {}},
+    };
+    for (const auto& [path, mentions] : cases) {
+        SCOPED_TRACE(qPrintable(path));
+        open(wav); // a bad file closes the good one
+        open(path);
+        EXPECT_TRUE(!player.openError().isEmpty() && player.openError().contains(mentions))
+            << qPrintable(player.openError());
         EXPECT_EQ(player.mode(), MediaPlayer::mciModeNotOpen);
         EXPECT_EQ(player.length(), 0);
-        for (const char* word : {"Play", "Pause", "Stop", "Play"})
-            player.setCommand(QString::fromLatin1(word));
+        command("Play Pause Stop Play");
         EXPECT_EQ(player.mode(), MediaPlayer::mciModeNotOpen);
     }
     spin(40);
     EXPECT_EQ(notices.count(), 0);
-
-    // A good file afterwards opens and clears the reason; a bad one closes the good one.
-    openFile(wav);
+    open(wav);
     EXPECT_TRUE(player.openError().isEmpty());
-    EXPECT_EQ(player.mode(), MediaPlayer::mciModeStop);
-    openFile(noise);
-    EXPECT_EQ(player.mode(), MediaPlayer::mciModeNotOpen);
 }
 
 TEST_F(EnginePlayer, NoticeHandlerMayCloseThePlayer) {
-    // The window answers the notice with a modal box; whatever its nested event loop runs (here a
-    // "close" straight from the handler) must find the engine in one piece.
-    QObject::connect(&player, &MediaPlayer::notice, &player,
-                     [this](const QString&) { player.setCommand(QStringLiteral("close")); });
-    openFile(mp3);
-    player.setCommand(QStringLiteral("Play"));
+    // The window answers the notice with a modal box whose nested event loop may run "close".
+    QObject::connect(&player, &MediaPlayer::notice, &player, [this] { command("close"); });
+    open(mp3);
+    command("Play");
     ASSERT_TRUE(waitFor([&] { return player.mode() == MediaPlayer::mciModeNotOpen; }));
     spin(40);
     EXPECT_FALSE(player.isSilent());
-    EXPECT_EQ(player.length(), 0);
 }

@@ -3,72 +3,44 @@
 
 #include "player/decoder.h"
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 
 #include <cstdio>
 
-EngineFiles::EngineFiles() : m_dir(QDir::tempPath() + QStringLiteral("/quillory-engine-XXXXXX")) {}
-
-bool runTool(const QString& program, const QStringList& args) {
+namespace {
+bool run(const QString& program, const QStringList& args) {
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
     p.start(program, args);
-    if (!p.waitForStarted(10000)) {
-        std::fprintf(stderr, "cannot start %s (is it installed?)\n", qPrintable(program));
-        return false;
-    }
-    p.waitForFinished(120000);
-    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        std::fprintf(stderr, "%s %s failed:\n%s\n", qPrintable(program), qPrintable(args.join(u' ')),
-                     p.readAll().constData());
-        return false;
-    }
-    return true;
+    if (p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
+        return true;
+    std::fprintf(stderr, "%s %s failed (installed?): %s\n", qPrintable(program), qPrintable(args.join(u' ')),
+                 p.readAll().constData());
+    return false;
 }
+} // namespace
 
-QString EngineFiles::sox(const QString& name, const QStringList& args) {
-    const QString out = path(name);
-    QStringList all = args;
-    const qsizetype at = all.indexOf(QStringLiteral("%OUT"));
-    if (at < 0)
-        return {};
-    all[at] = out;
-    return runTool(QStringLiteral("sox"), all) ? out : QString();
+QString EngineFiles::sox(const QString& name, QStringList args) {
+    args.replaceInStrings(QStringLiteral("%OUT"), path(name));
+    return run(QStringLiteral("sox"), args) ? path(name) : QString();
 }
 
 QString EngineFiles::lame(const QString& wav, const QString& name, const QStringList& options) {
-    const QString out = path(name);
-    QStringList all{QStringLiteral("--quiet")};
-    all << options << wav << out;
-    return runTool(QStringLiteral("lame"), all) ? out : QString();
+    const QStringList args = QStringList{QStringLiteral("--quiet")} << options << wav << path(name);
+    return run(QStringLiteral("lame"), args) ? path(name) : QString();
 }
 
 QString EngineFiles::write(const QString& name, const QByteArray& bytes) {
     QFile f(path(name));
-    if (!f.open(QIODevice::WriteOnly))
-        return {};
-    f.write(bytes);
-    return f.fileName();
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() ? f.fileName() : QString();
 }
 
-std::vector<int16_t> decodeAll(const QString& path, int* channels, int* rate) {
+std::vector<int16_t> decodeAll(const QString& path) {
     QString error;
-    auto decoder = openDecoder(path, &error);
-    if (!decoder)
-        return {};
-    if (channels)
-        *channels = decoder->channels();
-    if (rate)
-        *rate = decoder->sampleRate();
-    std::vector<int16_t> all;
-    std::vector<int16_t> chunk(static_cast<size_t>(4096 * decoder->channels()));
-    for (;;) {
-        const int64_t got = decoder->read(chunk.data(), 4096);
-        if (got <= 0)
-            break;
+    const auto decoder = openDecoder(path, &error);
+    std::vector<int16_t> all, chunk(decoder ? 4096 * size_t(decoder->channels()) : 0);
+    for (int64_t got = 0; decoder && (got = decoder->read(chunk.data(), 4096)) > 0;)
         all.insert(all.end(), chunk.begin(), chunk.begin() + got * decoder->channels());
-    }
     return all;
 }

@@ -10,65 +10,34 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
-bool toolSucceeds(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForStarted(3000))
-        return false;
-    if (!p.waitForFinished(5000)) {
-        p.kill();
-        p.waitForFinished(1000);
-        return false;
-    }
-    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
-} // namespace
-
-SoundCapture::~SoundCapture() {
-    stop();
-}
-
 QString SoundCapture::unavailableReason() {
-    if (QStandardPaths::findExecutable(QStringLiteral("pactl")).isEmpty() ||
-        QStandardPaths::findExecutable(QStringLiteral("parec")).isEmpty())
-        return QStringLiteral("pactl/parec not installed (Debian: pulseaudio-utils)");
-    if (!toolSucceeds(QStringLiteral("pactl"), {QStringLiteral("info")}))
-        return QStringLiteral("no PulseAudio server reachable: run scripts/start-sound-server.sh and source "
-                              "the environment it prints");
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), {QStringLiteral("info")});
+    const bool reachable = pactl.waitForFinished(5000) && pactl.exitCode() == 0;
+    pactl.kill();
+    pactl.waitForFinished(1000);
+    if (!reachable || QStandardPaths::findExecutable(QStringLiteral("parec")).isEmpty())
+        return QStringLiteral("no PulseAudio server reachable, or pulseaudio-utils missing: run "
+                              "scripts/start-sound-server.sh and source the environment it prints");
     if (QMediaDevices::defaultAudioOutput().isNull())
         return QStringLiteral("the server runs but Qt Multimedia sees no audio output");
     return {};
 }
 
 bool SoundCapture::start() {
-    m_data.clear();
-    m_deliveries.clear();
-    m_parec.setProgram(QStringLiteral("parec"));
     // Without a short latency parec holds about 2 s of sound back.
-    m_parec.setArguments({QStringLiteral("--latency-msec=20"), QStringLiteral("-d"),
-                          QStringLiteral("@DEFAULT_MONITOR@"), QStringLiteral("--format=s16le"),
-                          QStringLiteral("--rate=44100"), QStringLiteral("--channels=2"),
-                          QStringLiteral("--raw")});
-    m_parec.setProcessChannelMode(QProcess::SeparateChannels);
-    m_parec.start();
-    if (!m_parec.waitForStarted(5000))
-        return false;
+    m_parec.start(QStringLiteral("parec"),
+                  {QStringLiteral("--latency-msec=20"), QStringLiteral("-d"),
+                   QStringLiteral("@DEFAULT_MONITOR@"), QStringLiteral("--format=s16le"),
+                   QStringLiteral("--rate=44100"), QStringLiteral("--channels=2"), QStringLiteral("--raw")});
     m_clock.start();
     // parec takes most of a second before its first data.
     while (frames() < kRate / 10) {
-        if (m_clock.elapsed() > 10000 || m_parec.state() != QProcess::Running)
+        if (m_clock.elapsed() > 10000 || !m_parec.waitForStarted(5000))
             return false;
         pump(10);
     }
     return true;
-}
-
-void SoundCapture::stop() {
-    if (m_parec.state() == QProcess::NotRunning)
-        return;
-    m_parec.kill();
-    m_parec.waitForFinished(3000);
 }
 
 void SoundCapture::pump(int ms) {
@@ -88,35 +57,23 @@ double SoundCapture::receivedMsAtFrame(int64_t frame) const {
     return it == m_deliveries.end() ? -1 : it->second;
 }
 
-int16_t SoundCapture::left(int64_t frame) const {
-    if (frame < 0 || frame >= frames())
-        return 0;
+int SoundCapture::level(int64_t frame) const {
     int16_t s = 0;
-    std::memcpy(&s, m_data.constData() + frame * 2 * kChannels, sizeof s);
-    return s;
+    if (frame >= 0 && frame < frames())
+        std::memcpy(&s, m_data.constData() + frame * 2 * kChannels, sizeof s);
+    return std::abs(int{s});
 }
 
-int64_t SoundCapture::firstAbove(int level, int64_t from) const {
+int64_t SoundCapture::firstAbove(int min, int64_t from) const {
     for (int64_t f = std::max<int64_t>(from, 0); f < frames(); ++f)
-        if (std::abs(int{left(f)}) >= level)
+        if (level(f) >= min)
             return f;
     return -1;
 }
 
-int64_t SoundCapture::lastAbove(int level) const {
+int64_t SoundCapture::lastAbove(int min) const {
     for (int64_t f = frames() - 1; f >= 0; --f)
-        if (std::abs(int{left(f)}) >= level)
+        if (level(f) >= min)
             return f;
     return -1;
-}
-
-std::vector<int> SoundCapture::blockPeaks(int blockFrames, int64_t from) const {
-    std::vector<int> peaks;
-    for (int64_t b = std::max<int64_t>(from, 0); b + blockFrames <= frames(); b += blockFrames) {
-        int peak = 0;
-        for (int64_t f = b; f < b + blockFrames; ++f)
-            peak = std::max(peak, std::abs(int{left(f)}));
-        peaks.push_back(peak);
-    }
-    return peaks;
 }

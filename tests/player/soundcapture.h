@@ -2,10 +2,8 @@
 // test and the audio bench. Needs a reachable PulseAudio (scripts/start-sound-server.sh).
 #pragma once
 
-#include <QByteArray>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QString>
 
 #include <cstdint>
 #include <utility>
@@ -16,30 +14,27 @@ public:
     static constexpr int kRate = 44100;
     static constexpr int kChannels = 2;
 
-    ~SoundCapture();
-
-    // Why nothing can be captured here (no server, no parec, no output Qt can see); empty when all is there.
+    ~SoundCapture() {
+        m_parec.kill();
+        m_parec.waitForFinished(3000);
+    }
+    // Why nothing can be captured here; empty when server, parec and a Qt audio output are all there.
     static QString unavailableReason();
-
     // Starts parec and waits until its data flows.
     bool start();
-    void stop();
     // Takes in what parec has delivered; keeps the event loop turning.
     void pump(int ms = 5);
 
     int64_t frames() const { return m_data.size() / (2 * kChannels); }
-    int16_t left(int64_t frame) const;
     const QElapsedTimer& clock() const { return m_clock; }
-    // Time (on clock()) at which parec handed over the frame: later than the server played it by the
+    // Time (on clock()) at which parec handed the frame over: later than the server played it by the
     // capture's own delay, so a latency measured with it is an upper bound.
     double receivedMsAtFrame(int64_t frame) const;
-
-    // First frame at or after `from` whose left sample magnitude reaches `level`, or -1.
-    int64_t firstAbove(int level, int64_t from = 0) const;
-    // Last frame whose left sample magnitude reaches `level`, or -1.
-    int64_t lastAbove(int level) const;
-    // Peak magnitude of the left channel in each block of blockFrames frames from `from` on.
-    std::vector<int> blockPeaks(int blockFrames, int64_t from = 0) const;
+    // Left-channel magnitude of a frame (0 outside the capture).
+    int level(int64_t frame) const;
+    // First frame at or after `from` whose level reaches `min`, or -1; lastAbove: the last such frame.
+    int64_t firstAbove(int min, int64_t from = 0) const;
+    int64_t lastAbove(int min) const;
 
 private:
     QProcess m_parec;
