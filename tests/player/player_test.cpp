@@ -1,5 +1,4 @@
-// The audio source player in the window: opening a file, the trial listen, the status event,
-// the rewind at the end of a file and a file that cannot be opened.
+// The audio source player in the window on the fake player: file, trial listen, status event, slider, cue.
 #include "formfixture.h"
 
 #include <QLineEdit>
@@ -12,266 +11,187 @@ namespace {
 
 const QString pickFile = QStringLiteral("请先选择音频文件");
 const QString song = QStringLiteral("/bench/sources/song.mp3");
+using Words = QStringList;
 
-// A fixture with a file of lengthMs opened and nothing else done.
-struct Opened : FormFixture {
-    explicit Opened(int32_t lengthMs = 180000) {
+struct Player : testing::Test, FormFixture {
+    Form1& w = *form;
+    FakeMediaPlayer& p = *player;
+    // Opens a file of lengthMs and forgets the words and start points that took.
+    void open(int32_t lengthMs) {
         dialog->choice = song;
-        player->lengthMs = lengthMs;
-        form->open_file_Click();
-        player->commands.clear();
-        player->fromWrites.clear();
+        p.lengthMs = lengthMs;
+        w.open_file_Click();
+        p.commands.clear();
+        p.fromWrites.clear();
     }
     void ticks(int n) {
-        for (int i = 0; i < n; ++i)
-            player->tick();
+        while (n-- > 0)
+            p.tick();
+    }
+    void cue(const char* text) {
+        w.SetAddrText->setText(text);
+        w.SetMusicPoint_Click();
+    }
+    Words texts() const { return {w.PlayPointText->text(), w.SetAddrText->text()}; }
+    Words fileTexts() const {
+        return {p.fileName(), w.MusicFileName, w.DisFileNanmeText->text(), w.MusicFileLenText->text()};
     }
 };
 
 } // namespace
 
-TEST(OpenFile, HoldsTheFileAtItsStartAndSetsUpTheTexts) {
-    FormFixture f;
-    Form1& w = *f.form;
-    f.dialog->choice = song;
-    f.player->lengthMs = 180000;
-    w.PlayerRun = true; // opening leaves the chip side's state alone
-    w.TryListenFlag = true;
-    w.PlayPointText->setText(QStringLiteral("01:00:00"));
+TEST_F(Player, OpenHoldsTheFileAtItsStartAndSetsUpTheTexts) {
+    p.lengthMs = 180000;
+    dialog->choice = song;
+    w.PlayerRun = w.TryListenFlag = true; // opening leaves the chip side's state alone
+    w.PlayPointText->setText("01:00:00");
     w.open_file->click();
-
-    EXPECT_EQ(f.dialog->shown, 1);
-    EXPECT_EQ(f.dialog->Flags, 0x80000);
-    EXPECT_EQ(f.dialog->DialogTitle, QStringLiteral("请选择音频文件"));
-    EXPECT_EQ(f.dialog->Filter, QStringLiteral("音频文件|*.mp3|动画文件|*.wav|所有文件|*.*"));
-    EXPECT_EQ(f.player->commands, (QStringList{"close", "Stop", "Open", "Play", "Pause"}));
-    EXPECT_EQ(f.player->updateInterval(), 0);
-    EXPECT_TRUE(f.player->shareable);
-    EXPECT_EQ(f.player->fileName(), song);
-    EXPECT_EQ(w.MusicFileName, song);
-    EXPECT_EQ(w.DisFileNanmeText->text(), song);
-    EXPECT_EQ(w.PlayPointText->text(), QStringLiteral("00:00:00"));
-    EXPECT_EQ(w.SetAddrText->text(), QStringLiteral("00:00:00"));
-    EXPECT_EQ(w.MusicFileLenText->text(), QStringLiteral("03:00:00"));
-    EXPECT_EQ(w.PointScale, 6);
-    EXPECT_EQ(w.PointMode, 0);
-    EXPECT_EQ(w.PlayPosit, 0);
-    EXPECT_FALSE(w.TryListenFlag);
-    EXPECT_FALSE(w.ListenOn);
-    EXPECT_TRUE(w.PlayerRun);
-    EXPECT_TRUE(f.boxes->shown.isEmpty());
+    EXPECT_EQ(std::pair(dialog->shown, dialog->Flags), std::pair(1, 0x80000));
+    EXPECT_EQ((Words{dialog->DialogTitle, dialog->Filter}),
+              (Words{"请选择音频文件", "音频文件|*.mp3|动画文件|*.wav|所有文件|*.*"}));
+    EXPECT_EQ(p.commands, (Words{"close", "Stop", "Open", "Play", "Pause"}));
+    EXPECT_EQ(fileTexts() + texts(), (Words{song, song, song, "03:00:00", "00:00:00", "00:00:00"}));
+    EXPECT_EQ(std::tuple(w.PointScale, w.PointMode, w.PlayPosit, p.updateInterval()), std::tuple(6, 0, 0, 0));
+    EXPECT_TRUE(!w.TryListenFlag && !w.ListenOn && w.PlayerRun && p.shareable && boxes->shown.isEmpty());
 }
 
-TEST(OpenFile, CancelAsksForAFileAndIssuesNothing) {
-    FormFixture f;
-    f.form->TryListenFlag = true;
-    f.form->open_file_Click();
-    ASSERT_EQ(f.boxes->shown.size(), 1);
-    EXPECT_EQ(f.boxes->shown[0].text, pickFile);
-    EXPECT_EQ(f.boxes->shown[0].icon, MessageBox::Icon::None);
-    EXPECT_TRUE(f.boxes->shown[0].caption.isEmpty());
-    EXPECT_TRUE(f.player->commands.isEmpty());
-    EXPECT_FALSE(f.form->TryListenFlag);
-    EXPECT_EQ(f.form->DisFileNanmeText->text(), QStringLiteral(".mp3"));
-}
-
-TEST(OpenFile, CancelWhileListeningKeepsPlayingButTheNextListenPlaysAgain) {
-    Opened f;
-    f.form->Try_Listen_Click();
-    f.dialog->choice.clear();
-    f.form->open_file_Click();
-    EXPECT_EQ(f.player->commands, (QStringList{"Play"}));
-    EXPECT_EQ(f.player->updateInterval(), 200);
-    EXPECT_TRUE(f.form->PlayerRun);
-    EXPECT_FALSE(f.form->ListenOn);
-    f.ticks(2);
-    // No longer a trial listen, so the slider's feedback cuts the count to multiples of 6.
-    EXPECT_EQ(f.form->PlayPosit, 396);
-    f.form->Try_Listen_Click();
-    EXPECT_EQ(f.player->commands, (QStringList{"Play", "Play"}));
-}
-
-TEST(OpenFile, AFileThatCannotBeOpenedIsReportedAndNothingIsHeld) {
-    Opened f; // a good file first: its texts must not stay on show
-    f.form->Try_Listen_Click();
-    f.ticks(5);
-    f.player->commands.clear();
-    f.player->failOpenWith = QStringLiteral("不是音频文件");
-    f.dialog->choice = QStringLiteral("/bench/sources/notes.txt");
-    f.form->open_file_Click();
-
-    ASSERT_EQ(f.boxes->shown.size(), 1);
-    const auto& box = f.boxes->shown[0];
-    EXPECT_EQ(box.icon, MessageBox::Icon::Critical);
-    EXPECT_EQ(box.caption, QStringLiteral("打开文件"));
-    EXPECT_TRUE(box.text.contains(QStringLiteral("/bench/sources/notes.txt")));
-    EXPECT_TRUE(box.text.contains(QStringLiteral("不是音频文件")));
-    EXPECT_EQ(f.player->commands, (QStringList{"close", "Stop", "Open", "close"}));
-    EXPECT_TRUE(f.player->fileName().isEmpty());
-    EXPECT_TRUE(f.form->MusicFileName.isEmpty());
-    EXPECT_EQ(f.form->DisFileNanmeText->text(), QStringLiteral(".mp3"));
-    EXPECT_TRUE(f.form->MusicFileLenText->text().isEmpty());
-    EXPECT_EQ(f.form->PlayPointText->text(), QStringLiteral("00:00:00"));
-    EXPECT_EQ(f.form->SetAddrText->text(), QStringLiteral("00:00:00"));
-    EXPECT_EQ(f.form->PlayPoint->value(), 0);
-    EXPECT_EQ(f.form->PlayPosit, 0);
-    EXPECT_EQ(f.player->updateInterval(), 0);
-    EXPECT_FALSE(f.form->PlayerRun);
-    EXPECT_FALSE(f.form->ListenOn);
-
-    f.form->Try_Listen_Click();
-    ASSERT_EQ(f.boxes->shown.size(), 2);
-    EXPECT_EQ(f.boxes->shown[1].text, pickFile);
-    f.ticks(3); // a late status event finds nothing to count or reopen
-    EXPECT_EQ(f.form->PlayPosit, 0);
-    EXPECT_EQ(f.player->commands, (QStringList{"close", "Stop", "Open", "close"}));
-}
-
-TEST(TryListen, BeforeAnyFileAsksForOneAndStillArmsTheRecordAddress) {
-    FormFixture f;
-    f.form->Try_Listen->click();
-    ASSERT_EQ(f.boxes->shown.size(), 1);
-    EXPECT_EQ(f.boxes->shown[0].text, pickFile);
-    EXPECT_TRUE(f.form->TryListenFlag);
-    EXPECT_TRUE(f.player->commands.isEmpty());
-    EXPECT_FALSE(f.form->ListenOn);
-}
-
-TEST(TryListen, PlaysPausesAndResumesCountingFromTheSameCount) {
-    Opened f;
-    Form1& w = *f.form;
+TEST_F(Player, CancelWhileListeningKeepsPlayingThenAFileThatCannotBeOpenedLeavesNothingHeld) {
+    open(180000);
     w.Try_Listen_Click();
-    EXPECT_EQ(f.player->commands, (QStringList{"Play"}));
-    EXPECT_TRUE(w.ListenOn && w.PlayerRun && w.TryListenFlag);
-    EXPECT_EQ(f.player->updateInterval(), 200);
-    f.ticks(3);
-    EXPECT_EQ(w.PlayPointText->text(), QStringLiteral("00:00:60"));
-    EXPECT_EQ(w.PlayPoint->value(), 100);                         // 600 / 6
-    EXPECT_EQ(w.SetAddrText->text(), QStringLiteral("00:00:00")); // the slider's feedback is off
-
+    dialog->choice.clear();
+    w.open_file_Click();
+    EXPECT_TRUE(p.commands == Words{"Play"} && p.updateInterval() == 200 && w.PlayerRun && !w.ListenOn);
+    ticks(2);
+    EXPECT_EQ(w.PlayPosit, 396); // no longer a trial listen: the slider's feedback cuts to multiples of 6
     w.Try_Listen_Click();
-    EXPECT_EQ(f.player->commands, (QStringList{"Play", "Pause"}));
-    EXPECT_FALSE(w.ListenOn || w.PlayerRun);
-    EXPECT_EQ(f.player->updateInterval(), 0);
-    f.ticks(2);
-    EXPECT_EQ(w.PlayPosit, 600);
-
+    EXPECT_EQ(p.commands, (Words{"Play", "Play"}));
+    EXPECT_EQ(boxes->shown.value(0).text, pickFile); // the cancel asked for a file
+    boxes->shown.clear();
+    p.commands.clear(); // the good file's texts must not stay on show after a bad one
+    p.failOpenWith = QStringLiteral("不是音频文件");
+    dialog->choice = QStringLiteral("/bench/sources/notes.txt");
+    w.open_file_Click();
+    ASSERT_EQ(boxes->shown.size(), 1);
+    EXPECT_TRUE(boxes->shown[0].icon == MessageBox::Icon::Critical && boxes->shown[0].caption == "打开文件");
+    EXPECT_TRUE(boxes->shown[0].text.contains(dialog->choice) &&
+                boxes->shown[0].text.contains(p.failOpenWith));
+    const Words words{"close", "Stop", "Open", "close"};
+    EXPECT_EQ(p.commands, words);
+    EXPECT_EQ(fileTexts() + texts(), (Words{"", "", ".mp3", "", "00:00:00", "00:00:00"}));
+    EXPECT_EQ(std::tuple(w.PlayPoint->value(), w.PlayPosit, p.updateInterval(), w.PlayerRun, w.ListenOn),
+              std::tuple(0, 0, 0, false, false));
     w.Try_Listen_Click();
-    f.ticks(1);
-    EXPECT_EQ(w.PlayPosit, 800);
-    EXPECT_EQ(f.player->commands, (QStringList{"Play", "Pause", "Play"}));
+    EXPECT_TRUE(boxes->shown.size() == 2 && boxes->shown[1].text == pickFile);
+    ticks(3); // a late status event finds nothing to count or reopen
+    EXPECT_TRUE(w.PlayPosit == 0 && p.commands == words);
 }
 
-TEST(TryListen, IsInertWhileTheChipRecords) {
-    Opened f;
-    f.form->RecOn = true;
-    f.form->Try_Listen_Click();
-    EXPECT_TRUE(f.form->TryListenFlag);
-    EXPECT_TRUE(f.player->commands.isEmpty());
-    EXPECT_FALSE(f.form->ListenOn);
-    EXPECT_FALSE(f.form->PlayerRun);
-    EXPECT_TRUE(f.boxes->shown.isEmpty());
-}
-
-TEST(StatusEvent, RecordingTimeAdvancesOnlyWhileTheChipRecords) {
-    Opened f(30000); // one slider unit per millisecond: the feedback leaves the count alone
-    Form1& w = *f.form;
-    // As the REC reply leaves it: playing, counted, not a trial listen.
+TEST_F(Player, ListenIsInertWhileRecordingThenPlaysPausesResumesIgnoringCuesAndTheSliderTakesTheStart) {
+    open(180000);
     w.RecOn = true;
-    w.PlayerRun = true;
-    w.RecTimeCnt = 0;
-    f.player->setCommand(QStringLiteral("Play"));
-    f.ticks(6);
-    EXPECT_EQ(w.RecTimeCnt, 1200);
-    EXPECT_EQ(w.RecTimeText->text(), QStringLiteral("00:01:20"));
-    EXPECT_EQ(w.PlayPosit, 1200);
+    w.Try_Listen_Click();
+    EXPECT_TRUE(w.TryListenFlag && !w.ListenOn && !w.PlayerRun && p.commands.isEmpty() &&
+                boxes->shown.isEmpty());
     w.RecOn = false;
-    f.ticks(2);
-    EXPECT_EQ(w.RecTimeCnt, 1200);
-    EXPECT_EQ(w.RecTimeText->text(), QStringLiteral("00:01:20"));
-    EXPECT_EQ(w.PlayPosit, 1600);
-}
-
-TEST(StatusEvent, CountersStopAtTheLargestLong) {
-    Opened f;
-    Form1& w = *f.form;
-    w.RecOn = true;
-    w.PlayerRun = true;
-    f.player->setCommand(QStringLiteral("Play"));
-    w.PlayPosit = 2147483547;
-    w.RecTimeCnt = 2147483547;
-    f.ticks(2);
-    EXPECT_EQ(w.PlayPosit, 2147483647);
-    EXPECT_EQ(w.RecTimeCnt, 2147483647);
-    EXPECT_EQ(w.RecTimeText->text(), QStringLiteral("35791:23:64"));
-}
-
-TEST(StatusEvent, EndOfFileRewindsOnEveryEventUntilListenPlaysFromTheStart) {
-    Opened f;
-    Form1& w = *f.form;
     w.Try_Listen_Click();
-    f.ticks(10);
+    EXPECT_TRUE(p.commands == Words{"Play"} && w.ListenOn && w.PlayerRun && p.updateInterval() == 200);
+    ticks(3);
+    EXPECT_EQ(w.PlayPoint->value(), 100);                // 600 / 6
+    EXPECT_EQ(texts(), (Words{"00:00:60", "00:00:00"})); // the slider's feedback is off
+    cue("01:00:00");
+    w.PlayPoint->setValue(20000);
+    EXPECT_TRUE(p.fromWrites.isEmpty() && w.ListenOn && w.PlayerRun && w.PlayPosit == 600);
+    w.Try_Listen_Click();
+    EXPECT_TRUE(p.commands == (Words{"Play", "Pause"}) && !w.ListenOn && !w.PlayerRun &&
+                p.updateInterval() == 0);
+    ticks(2);
+    EXPECT_EQ(w.PlayPosit, 600);
+    w.Try_Listen_Click();
+    ticks(1);
+    EXPECT_TRUE(w.PlayPosit == 800 && p.commands == (Words{"Play", "Pause", "Play"}));
+    w.Try_Listen_Click();
+    p.fromWrites.clear();
+    w.PlayPoint->setValue(10905); // the three-minute example
+    EXPECT_EQ(std::pair(w.PlayPosit, p.from), std::pair(65430, 65430));
+    EXPECT_EQ(texts(), (Words{"01:05:43", "01:05:43"}));
+    w.PlayerRun = true;
+    w.SetMusicPoint->click();
+    EXPECT_TRUE(w.PlayPoint->value() == 10905 && !w.PlayerRun && !w.ListenOn);
+    EXPECT_EQ(p.fromWrites, (QList<int32_t>{65430, 65430}));
+    cue("99999:99:99"); // beyond the slider: it stays, texts and start move
+    EXPECT_EQ(std::tuple(w.PlayPoint->value(), p.from, w.PlayPosit), std::tuple(10905, INT32_MAX, INT32_MAX));
+    EXPECT_EQ(w.PlayPointText->text(), QStringLiteral("35791:23:64"));
+    cue("-00:10:00");
+    EXPECT_EQ(std::pair(w.PlayPoint->value(), p.from), std::pair(0, 0));
+}
+
+TEST_F(Player, EndOfFileRewindsOnEveryEventUntilListenAndAGoneFileIsReportedOnce) {
+    open(180000);
+    w.Try_Listen_Click();
+    ticks(10);
     EXPECT_EQ(w.PlayPoint->value(), 333);
-    f.player->modeValue = MediaPlayer::mciModeStop; // played to its end
-    f.player->commands.clear();
-    f.player->tick();
-    EXPECT_FALSE(w.ListenOn);
-    EXPECT_EQ(w.PlayPoint->value(), 0);
-    EXPECT_EQ(w.PlayPosit, 0);
-    EXPECT_EQ(w.PlayPointText->text(), QStringLiteral("00:00:00"));
-    EXPECT_EQ(w.SetAddrText->text(), QStringLiteral("00:00:00"));
-    EXPECT_EQ(f.player->fromWrites.last(), 0);
-    EXPECT_EQ(f.player->commands, (QStringList{"close", "Stop", "Open", "Play", "Stop"}));
-    EXPECT_EQ(f.player->fileName(), song);
-    EXPECT_EQ(f.player->updateInterval(), 200);
-    EXPECT_TRUE(w.PlayerRun);
-
-    f.player->tick(); // still stopped: the rewind repeats
-    EXPECT_EQ(f.player->commands.size(), 10);
-    f.player->modeValue = MediaPlayer::mciModeReady;
-    f.player->tick();
-    EXPECT_EQ(f.player->commands.size(), 15);
-
+    p.modeValue = MediaPlayer::mciModeStop; // played to its end
+    p.commands.clear();
+    ticks(1);
+    EXPECT_EQ(std::tuple(w.ListenOn, w.PlayPoint->value(), w.PlayPosit, p.fromWrites.last()),
+              std::tuple(false, 0, 0, 0));
+    EXPECT_EQ(texts(), (Words{"00:00:00", "00:00:00"}));
+    EXPECT_EQ(p.commands, (Words{"close", "Stop", "Open", "Play", "Stop"}));
+    EXPECT_TRUE(p.fileName() == song && p.updateInterval() == 200 && w.PlayerRun);
+    ticks(1); // still stopped: the rewind repeats
+    EXPECT_EQ(p.commands.size(), 10);
+    p.modeValue = MediaPlayer::mciModeReady;
+    ticks(1);
+    EXPECT_EQ(p.commands.size(), 15);
     w.Try_Listen_Click();
-    EXPECT_EQ(f.player->commands.last(), QStringLiteral("Play"));
-    EXPECT_TRUE(w.ListenOn);
-    f.player->tick();
-    EXPECT_EQ(w.PlayPosit, 200);
+    ticks(1);
+    EXPECT_TRUE(p.commands.last() == "Play" && w.ListenOn && w.PlayPosit == 200);
+    p.modeValue = MediaPlayer::mciModeStop;
+    p.failOpenWith = QStringLiteral("文件不存在");
+    p.commands.clear();
+    ticks(4);
+    ASSERT_EQ(boxes->shown.size(), 1);
+    EXPECT_TRUE(boxes->shown[0].icon == MessageBox::Icon::Critical && boxes->shown[0].text.contains(song));
+    EXPECT_TRUE(p.updateInterval() == 0 && p.fileName().isEmpty() && p.commands.count("Open") == 1);
 }
 
-TEST(StatusEvent, AFileGoneBeforeTheRewindIsReportedOnce) {
-    Opened f;
-    f.form->Try_Listen_Click();
-    f.player->modeValue = MediaPlayer::mciModeStop;
-    f.player->failOpenWith = QStringLiteral("文件不存在");
-    f.ticks(4);
-    ASSERT_EQ(f.boxes->shown.size(), 1);
-    EXPECT_EQ(f.boxes->shown[0].icon, MessageBox::Icon::Critical);
-    EXPECT_TRUE(f.boxes->shown[0].text.contains(song));
-    EXPECT_EQ(f.player->updateInterval(), 0);
-    EXPECT_TRUE(f.player->fileName().isEmpty());
-    EXPECT_EQ(f.player->commands.count(QStringLiteral("Open")), 1);
-}
-
-TEST(StatusEvent, ChipDrivenPlaybackWithoutAFileCountsWithoutAScale) {
-    FormFixture f;
-    Form1& w = *f.form;
-    w.RecOn = true;
+TEST_F(Player, ScaleSevenFeedbackCutsTenStepsTo1960AndATypedCueStartsExactly) {
+    open(210000);
+    p.setCommand("Play"); // as the REC reply leaves it: playing and counted, not a trial listen
     w.PlayerRun = true;
-    f.player->setCommand(QStringLiteral("Play"));
-    for (int i = 0; i < 5; ++i)
-        f.player->tick();
-    EXPECT_EQ(w.PlayPosit, 1000);
-    EXPECT_EQ(w.PlayPoint->value(), 0);
-    EXPECT_EQ(w.PlayPointText->text(), QStringLiteral("00:01:00"));
+    p.setUpdateInterval(200);
+    ticks(10);
+    EXPECT_EQ(std::tuple(w.PlayPosit, w.PlayPoint->value(), p.from), std::tuple(1960, 280, 1960));
+    EXPECT_EQ(texts(), (Words{"00:01:96", "00:01:96"}));
+    p.fromWrites.clear();
+    cue("01:05:44");
+    EXPECT_EQ(std::pair(w.PlayPoint->value(), w.PlayPosit), std::pair(9349, 65443));
+    EXPECT_EQ(texts(), (Words{"01:05:44", "01:05:44"}));
+    EXPECT_EQ(p.fromWrites,
+              (QList<int32_t>{65443, 65440})); // the slider's change first, the typed point last
 }
 
-TEST(PlayerNotice, EachTextIsShownOnceAsInformation) {
-    FormFixture f;
-    f.player->announce(QStringLiteral("没有声音输出设备"));
-    f.player->announce(QStringLiteral("没有声音输出设备"));
-    ASSERT_EQ(f.boxes->shown.size(), 1);
-    EXPECT_EQ(f.boxes->shown[0].text, QStringLiteral("没有声音输出设备"));
-    EXPECT_EQ(f.boxes->shown[0].icon, MessageBox::Icon::Information);
-    EXPECT_TRUE(f.boxes->shown[0].caption.isEmpty());
+TEST_F(Player, WithoutAFileNothingIsHeldButChipDrivenCountsRunAndSaturate) {
+    w.Try_Listen->click(); // asks for a file, still arms the record address
+    EXPECT_TRUE(w.TryListenFlag);
+    w.open_file_Click(); // cancelled
+    EXPECT_TRUE(!w.TryListenFlag && w.DisFileNanmeText->text() == ".mp3" && boxes->shown.size() == 2);
+    for (const auto& box : boxes->shown)
+        EXPECT_TRUE(box.text == pickFile && box.icon == MessageBox::Icon::None && box.caption.isEmpty());
+    w.PlayerRun = true;
+    cue("01:05:43");
+    EXPECT_TRUE(p.commands.isEmpty() && p.fromWrites.isEmpty() && w.PlayerRun && boxes->shown.size() == 2);
+    EXPECT_EQ(texts(), (Words{"00:00:00", "01:05:43"}));
+    w.RecOn = true; // as the REC reply leaves it, with no file: counted without a scale
+    p.setCommand("Play");
+    ticks(6);
+    w.RecOn = false;
+    ticks(2);
+    EXPECT_EQ(std::tuple(w.RecTimeCnt, w.PlayPosit, w.PlayPoint->value()), std::tuple(1200, 1600, 0));
+    EXPECT_EQ((Words{w.RecTimeText->text(), w.PlayPointText->text()}), (Words{"00:01:20", "00:01:60"}));
+    w.RecOn = true;
+    w.PlayPosit = w.RecTimeCnt = INT32_MAX - 100;
+    ticks(2);
+    EXPECT_EQ(std::tuple(w.RecTimeCnt, w.PlayPosit, w.RecTimeText->text()),
+              std::tuple(INT32_MAX, INT32_MAX, QStringLiteral("35791:23:64")));
 }
