@@ -10,11 +10,10 @@
 
 class EngineFiles {
 public:
-    bool isValid() const { return m_dir.isValid(); }
     QString path(const QString& name) const { return m_dir.filePath(name); }
-    // sox with args, "%OUT" standing for the path of name; empty when sox failed (why, on stderr).
+    // sox with args, "%OUT" standing for the path of name; lame from wav to name. Empty when the tool
+    // failed (why, on stderr).
     QString sox(const QString& name, QStringList args);
-    // lame from wav to name with the given options; empty when lame failed.
     QString lame(const QString& wav, const QString& name, const QStringList& options);
     QString write(const QString& name, const QByteArray& bytes);
 
@@ -22,5 +21,5 @@ private:
     QTemporaryDir m_dir;
 };
 
-// Every frame a decoder delivers for the file, interleaved stereo; empty when the file does not open.
+// Every frame a decoder delivers for the file, interleaved; empty when the file does not open.
 std::vector<int16_t> decodeAll(const QString& path);

@@ -16,20 +16,19 @@ QString SoundCapture::unavailableReason() {
     const bool reachable = pactl.waitForFinished(5000) && pactl.exitCode() == 0;
     pactl.kill();
     pactl.waitForFinished(1000);
-    if (!reachable || QStandardPaths::findExecutable(QStringLiteral("parec")).isEmpty())
-        return QStringLiteral("no PulseAudio server reachable, or pulseaudio-utils missing: run "
-                              "scripts/start-sound-server.sh and source the environment it prints");
-    if (QMediaDevices::defaultAudioOutput().isNull())
-        return QStringLiteral("the server runs but Qt Multimedia sees no audio output");
+    if (!reachable || QStandardPaths::findExecutable(QStringLiteral("parec")).isEmpty() ||
+        QMediaDevices::defaultAudioOutput().isNull())
+        return QStringLiteral("no PulseAudio output reachable through parec and Qt (Debian: pulseaudio "
+                              "pulseaudio-utils): run scripts/start-sound-server.sh, source what it prints");
     return {};
 }
 
 bool SoundCapture::start() {
     // Without a short latency parec holds about 2 s of sound back.
     m_parec.start(QStringLiteral("parec"),
-                  {QStringLiteral("--latency-msec=20"), QStringLiteral("-d"),
-                   QStringLiteral("@DEFAULT_MONITOR@"), QStringLiteral("--format=s16le"),
-                   QStringLiteral("--rate=44100"), QStringLiteral("--channels=2"), QStringLiteral("--raw")});
+                  QStringLiteral("--latency-msec=20 -d @DEFAULT_MONITOR@ --format=s16le "
+                                 "--rate=44100 --channels=2 --raw")
+                      .split(u' '));
     m_clock.start();
     // parec takes most of a second before its first data.
     while (frames() < kRate / 10) {
@@ -44,23 +43,21 @@ void SoundCapture::pump(int ms) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, ms);
     m_parec.waitForReadyRead(ms);
     const QByteArray more = m_parec.readAllStandardOutput();
-    if (more.isEmpty())
-        return;
-    m_data += more;
-    m_deliveries.emplace_back(frames(), double(m_clock.nsecsElapsed()) / 1e6);
+    if (!more.isEmpty()) {
+        m_data += more;
+        m_deliveries.emplace_back(frames(), double(m_clock.nsecsElapsed()) / 1e6);
+    }
 }
 
 double SoundCapture::receivedMsAtFrame(int64_t frame) const {
-    const auto it =
-        std::upper_bound(m_deliveries.begin(), m_deliveries.end(), frame,
-                         [](int64_t f, const std::pair<int64_t, double>& d) { return f < d.first; });
+    const auto it = std::upper_bound(m_deliveries.begin(), m_deliveries.end(), std::pair(frame, 1e300));
     return it == m_deliveries.end() ? -1 : it->second;
 }
 
 int SoundCapture::level(int64_t frame) const {
     int16_t s = 0;
     if (frame >= 0 && frame < frames())
-        std::memcpy(&s, m_data.constData() + frame * 2 * kChannels, sizeof s);
+        std::memcpy(&s, m_data.constData() + frame * 4, sizeof s);
     return std::abs(int{s});
 }
 

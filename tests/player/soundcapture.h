@@ -11,8 +11,7 @@
 
 class SoundCapture {
 public:
-    static constexpr int kRate = 44100;
-    static constexpr int kChannels = 2;
+    static constexpr int kRate = 44100; // stereo, 16 bits
 
     ~SoundCapture() {
         m_parec.kill();
@@ -20,19 +19,17 @@ public:
     }
     // Why nothing can be captured here; empty when server, parec and a Qt audio output are all there.
     static QString unavailableReason();
-    // Starts parec and waits until its data flows.
-    bool start();
-    // Takes in what parec has delivered; keeps the event loop turning.
-    void pump(int ms = 5);
+    bool start();          // starts parec and waits until its data flows
+    void pump(int ms = 5); // takes in what parec has delivered; keeps the event loop turning
 
-    int64_t frames() const { return m_data.size() / (2 * kChannels); }
+    int64_t frames() const { return m_data.size() / 4; }
     const QElapsedTimer& clock() const { return m_clock; }
     // Time (on clock()) at which parec handed the frame over: later than the server played it by the
     // capture's own delay, so a latency measured with it is an upper bound.
     double receivedMsAtFrame(int64_t frame) const;
-    // Left-channel magnitude of a frame (0 outside the capture).
+    // Left-channel magnitude of a frame; the first frame from `from` on, or the last one, reaching min (-1:
+    // none).
     int level(int64_t frame) const;
-    // First frame at or after `from` whose level reaches `min`, or -1; lastAbove: the last such frame.
     int64_t firstAbove(int min, int64_t from = 0) const;
     int64_t lastAbove(int min) const;
 

@@ -1,0 +1,267 @@
+// The audio engine with no sound server: exact length and seeking of wav and every kind of mp3, bad
+// files, and the player as the window drives it (command words, Mode, From, the status event, the silent
+// real-time clock).
+#include "enginefiles.h"
+
+#include "player/audioplayer.h"
+#include "player/decoder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <numeric>
+#include <tuple>
+
+namespace {
+// No sound server, even where one runs: the connection is made once per process, after this.
+const bool kNoSoundServer = qputenv("PULSE_SERVER", "unix:/nonexistent/quillory-no-sound-server");
+// An odd frame count (1234.535 ms at 44.1 kHz) shows off-by-one and rounding faults.
+constexpr int64_t kFrames = 54443;
+using M = MediaPlayer;
+
+class Engine : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(kNoSoundServer);
+        // A sweep with noise is never periodic, so a sample offset cannot hide.
+        wav = files.sox("sweep.wav",
+                        {"-r", "44100", "-c", "2", "-n", "-b", "16", "%OUT", "synth", "54443s", "sine",
+                         "200-4000", "synth", "54443s", "whitenoise", "mix", "vol", "0.5"});
+        cbr = files.lame(wav, "cbr.mp3", {"-b", "128"});
+        vbr = files.lame(wav, "vbr.mp3", {"-V", "2"});
+        cbrBare = files.lame(wav, "cbr-bare.mp3", {"-t", "-b", "128"});
+        vbrBare = files.lame(wav, "vbr-bare.mp3", {"-t", "-V", "6"});
+        ASSERT_FALSE(wav.isEmpty() || cbr.isEmpty() || vbr.isEmpty() || cbrBare.isEmpty() ||
+                     vbrBare.isEmpty())
+            << "sox and lame are needed (Debian: sox lame)";
+    }
+    static std::unique_ptr<Decoder> open(const QString& path) {
+        QString error;
+        auto decoder = openDecoder(path, &error);
+        EXPECT_TRUE(decoder) << qPrintable(path) << ": " << qPrintable(error);
+        return decoder;
+    }
+    // Runs the event loop for ms, or until done() (then ms only bounds a hang).
+    static bool spin(int ms, const std::function<bool()>& done = {}) {
+        QElapsedTimer t;
+        t.start();
+        while (!(done && done()) && t.elapsed() < ms)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        return !done || done();
+    }
+    static bool waitFor(const std::function<bool()>& done) { return spin(20000, done); }
+    void command(const QString& words) {
+        for (const QString& word : words.split(u' '))
+            player.setCommand(word);
+    }
+    void load(const QString& path) {
+        player.setFileName(path);
+        command("Open");
+    }
+
+    AudioPlayer player;
+    QSignalSpy notices{&player, &M::notice};
+    static inline EngineFiles files;
+    static inline QString wav, cbr, vbr, cbrBare, vbrBare;
+};
+} // namespace
+
+TEST_F(Engine, LengthIsExactAndTaggedMp3IsGapless) {
+    QFile::copy(vbr, files.path("really-mp3.wav")); // measured as the mp3 it is
+    const std::vector<int16_t> original = decodeAll(wav);
+    for (const QString& path : {wav, cbr, vbr, files.path("really-mp3.wav")}) {
+        SCOPED_TRACE(qPrintable(path));
+        auto decoder = open(path);
+        ASSERT_TRUE(decoder);
+        EXPECT_EQ(decoder->frames(), kFrames);
+        EXPECT_EQ(decoder->lengthMs(), 1234);
+        const std::vector<int16_t> all = decodeAll(path);
+        ASSERT_EQ(all.size(), size_t(kFrames * 2));
+        // The encoder delay is trimmed at the start: the sound lines up with the wav at lag 0.
+        const auto score = [&](int lag) {
+            return std::inner_product(&original[40000], &original[48192], &all[size_t(40000 + 2 * lag)], 0.0);
+        };
+        std::pair best{score(0), 0};
+        for (int lag = -1500; lag <= 1500; ++lag)
+            best = std::max(best, std::pair{score(lag), lag});
+        EXPECT_EQ(best.second, 0);
+    }
+    // Without a Xing/LAME header, and in a file cut short, the length is every frame that decodes,
+    // never an estimate from the bit rate or the header.
+    QFile whole(wav), mp3(vbr);
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly) && mp3.open(QIODevice::ReadOnly));
+    const std::tuple<QString, int64_t, int64_t> cases[] = {
+        {cbrBare, kFrames, kFrames + 3 * 1152},
+        {vbrBare, kFrames, kFrames + 3 * 1152},
+        {files.write("cut.wav", whole.read(100000)), 1, kFrames},
+        {files.write("cut.mp3", mp3.read(5000)), 1, kFrames}};
+    for (const auto& [path, least, beyond] : cases) {
+        SCOPED_TRACE(qPrintable(path));
+        auto decoder = open(path);
+        ASSERT_TRUE(decoder);
+        const int64_t decoded = int64_t(decodeAll(path).size()) / 2;
+        EXPECT_EQ(decoder->frames(), decoded);
+        EXPECT_TRUE(decoded >= least && decoded < beyond) << decoded;
+        EXPECT_EQ(decoder->lengthMs(), decoded * 1000 / 44100);
+    }
+}
+
+TEST_F(Engine, SeekLandsOnTheExactFrame) {
+    // After a seek the decoder delivers what a straight decode does from that frame on: wav bit-exact,
+    // mp3 within rounding (a one-frame offset on this sweep differs by thousands).
+    const std::pair<QString, int> cases[] = {{wav, 0}, {cbr, 8}, {vbr, 8}, {vbrBare, 8}};
+    for (const auto& [path, tolerance] : cases) {
+        const std::vector<int16_t> straight = decodeAll(path);
+        auto decoder = open(path);
+        ASSERT_TRUE(decoder);
+        for (const int64_t ms : {0, 1, 250, 617, 1000, 1233}) {
+            SCOPED_TRACE(qPrintable(QStringLiteral("%1 at %2 ms").arg(path).arg(ms)));
+            const int64_t frame = decoder->frameAtMs(ms);
+            EXPECT_EQ(frame, (ms * 44100 + 999) / 1000);
+            ASSERT_TRUE(decoder->seek(frame));
+            std::vector<int16_t> got(2 * 1024);
+            got.resize(size_t(std::max<int64_t>(decoder->read(got.data(), 1024), 0) * 2));
+            ASSERT_FALSE(got.empty());
+            EXPECT_TRUE(std::equal(got.begin(), got.end(), straight.begin() + frame * 2,
+                                   [&](int a, int b) { return std::abs(a - b) <= tolerance; }));
+        }
+        EXPECT_TRUE(decoder->seek(decoder->frames() + 100000));
+        int16_t tail[2];
+        EXPECT_EQ(decoder->read(tail, 1), 0);
+        // Millisecond arithmetic clamps instead of overflowing.
+        EXPECT_EQ(decoder->frameAtMs(-5), 0);
+        EXPECT_EQ(decoder->frameAtMs(INT64_MAX), decoder->frames());
+        EXPECT_EQ(decoder->msAtFrame(-1), 0);
+    }
+}
+
+TEST_F(Engine, BadFilesAreRefusedWithAReason) {
+    QFile wavFile(wav), mp3File(vbr);
+    ASSERT_TRUE(wavFile.open(QIODevice::ReadOnly) && mp3File.open(QIODevice::ReadOnly));
+    QByteArray noise(64 * 1024, Qt::Uninitialized);
+    QRandomGenerator rng(1700);
+    std::generate(noise.begin(), noise.end(), [&] { return char(rng.bounded(256)); });
+    QDir(files.path({})).mkdir("folder.mp3");
+    const std::pair<QString, QString> cases[] = {
+        {files.path("missing.mp3"), "不存在"},
+        {files.path("folder.mp3"), "文件夹"},
+        {files.write("empty.mp3", {}), "空"},
+        {files.write("empty.wav", {}), "空"},
+        {files.write("header-only.wav", wavFile.read(40)), {}},
+        {files.write("header-only.mp3", mp3File.read(200)), {}},
+        {files.write("noise.mp3", noise), {}},
+        {files.write("noise.wav", noise), {}},
+        {QString(), {}},
+    };
+    for (const auto& [path, mentions] : cases) {
+        SCOPED_TRACE(qPrintable(path));
+        load(wav); // the bad file closes the good one
+        load(path);
+        EXPECT_TRUE(!player.openError().isEmpty() && player.openError().contains(mentions))
+            << qPrintable(player.openError());
+        command("Play Pause Stop Play");
+        EXPECT_EQ(player.mode(), M::mciModeNotOpen);
+        EXPECT_EQ(player.length(), 0);
+    }
+    spin(40);
+    EXPECT_EQ(notices.count(), 0);
+    load(wav);
+    EXPECT_TRUE(player.openError().isEmpty());
+}
+
+TEST_F(Engine, CommandWordsDriveModeAndTheWindowsSequencesMakeNoRun) {
+    EXPECT_EQ(player.mode(), M::mciModeNotOpen);
+    player.setFileName(vbr);
+    const int modes[] = {M::mciModeStop, M::mciModePlay, M::mciModePause,  M::mciModePlay,
+                         M::mciModeStop, M::mciModeStop, M::mciModeNotOpen};
+    int i = 0;
+    for (const QString& word : QStringLiteral("Open Play Pause Play Stop Eject close").split(u' ')) {
+        command(word);
+        EXPECT_EQ(player.command(), word);
+        EXPECT_EQ(player.mode(), modes[i++]) << qPrintable(word);
+        EXPECT_EQ(player.length(), word == "close" ? 0 : 1234);
+    }
+    // The window opens a file with Stop Open Play Pause and rewinds it with Stop Open Play Stop, each in
+    // one handler: neither may start the output.
+    for (const char* words : {"Stop Open Play Pause", "close Stop Open Play Stop"}) {
+        command(words);
+        spin(60);
+        EXPECT_FALSE(player.isSilent());
+        EXPECT_EQ(player.positionMs(), 0);
+    }
+    EXPECT_EQ(notices.count(), 0);
+}
+
+TEST_F(Engine, SilentPlaybackRunsInRealTimeToTheEnd) {
+    load(wav);
+    QElapsedTimer wall;
+    wall.start();
+    command("Play");
+    ASSERT_TRUE(waitFor([&] { return player.isSilent() && player.positionMs() >= 300; }));
+    ASSERT_EQ(notices.count(), 1);
+    EXPECT_TRUE(notices.at(0).at(0).toString().contains("声音输出设备"));
+    EXPECT_EQ(player.mode(), M::mciModePlay);
+    ASSERT_TRUE(waitFor([&] { return player.mode() == M::mciModeStop; }));
+    EXPECT_GE(wall.elapsed(), 1234 - 20) << "the end came before the file's length had passed";
+    EXPECT_EQ(player.positionMs(), 0);
+    command("Play"); // again from the start, and the operator is not told twice
+    ASSERT_TRUE(waitFor([&] { return player.positionMs() >= 100; }));
+    EXPECT_EQ(notices.count(), 1);
+}
+
+TEST_F(Engine, FromPauseAndResume) {
+    load(vbr);
+    player.setFrom(1000);
+    command("Play");
+    EXPECT_EQ(player.positionMs(), 1000);
+    ASSERT_TRUE(waitFor([&] { return player.positionMs() >= 1100; }));
+    command("Pause");
+    const int64_t held = player.positionMs();
+    spin(100);
+    EXPECT_EQ(player.positionMs(), held);
+    command("Play"); // resumes where it was held
+    EXPECT_EQ(player.positionMs(), held);
+    ASSERT_TRUE(waitFor([&] { return player.mode() == M::mciModeStop; }));
+    // From is used once; a new one while playing restarts there; a negative one means the start; one at
+    // or past the end ends the run at once.
+    player.setFrom(700);
+    command("Play Stop Play");
+    EXPECT_EQ(player.positionMs(), 0);
+    for (const int32_t from : {1200, -300, 1235, 2147483647}) {
+        player.setFrom(from);
+        command("Play");
+        EXPECT_EQ(player.positionMs(), from < 1235 ? std::max(from, 0) : 0) << from;
+        EXPECT_EQ(player.mode(), from < 1235 ? M::mciModePlay : M::mciModeStop) << from;
+    }
+}
+
+TEST_F(Engine, StatusUpdateFollowsTheInterval) {
+    QSignalSpy ticks(&player, &M::StatusUpdate);
+    player.setUpdateInterval(20); // not open, then stopped: the events come all the same
+    ASSERT_TRUE(waitFor([&] { return ticks.count() >= 2; }));
+    load(wav);
+    const qsizetype before = ticks.count();
+    ASSERT_TRUE(waitFor([&] { return ticks.count() >= before + 2; }));
+    for (const int32_t off : {0, -5}) {
+        player.setUpdateInterval(off);
+        const qsizetype stopped = ticks.count();
+        spin(60);
+        EXPECT_EQ(ticks.count(), stopped) << off;
+    }
+}
+
+TEST_F(Engine, NoticeHandlerMayCloseThePlayer) {
+    // The window answers the notice with a modal box whose nested event loop may run "close".
+    QObject::connect(&player, &M::notice, &player, [this] { command("close"); });
+    load(vbr);
+    command("Play");
+    ASSERT_TRUE(waitFor([&] { return player.mode() == M::mciModeNotOpen; }));
+    spin(40);
+    EXPECT_FALSE(player.isSilent());
+}
