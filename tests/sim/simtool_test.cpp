@@ -1,74 +1,37 @@
-// The standalone isd1700-sim as another program meets it: started as a process, its device path
-// read from its output, and a serial port opened on that device.
+// The standalone isd1700-sim as another program meets it, over its pseudo-terminal, and the
+// programs' refusal of option values they cannot use.
 #include <QProcess>
 #include <QSerialPort>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-namespace {
-
-// Starts the tool with the given options; the device path, or empty when it did not come up.
-QString startTool(QProcess& tool, const QStringList& options) {
-    tool.start(QStringLiteral(ISD1700_SIM), options);
-    if (!tool.waitForStarted(3000) || !tool.waitForReadyRead(3000))
-        return {};
-    return QString::fromLocal8Bit(tool.readLine()).trimmed();
-}
-
-QByteArray ask(QSerialPort& port, const QByteArray& frame, int replyLength) {
-    port.write(frame);
-    port.flush();
-    QByteArray reply;
-    (void)QTest::qWaitFor(
-        [&] {
-            reply += port.readAll();
-            return reply.size() >= replyLength;
-        },
-        3000);
-    return reply;
-}
-
-} // namespace
+#include <tuple>
 
 TEST(Isd1700SimTool, AnswersOnItsDeviceAsTheNamedModel) {
     QProcess tool;
-    const QString device = startTool(tool, {QStringLiteral("--model"), QStringLiteral("ISD1730"),
-                                            QStringLiteral("--baud"), QStringLiteral("9600")});
-    ASSERT_FALSE(device.isEmpty()) << tool.readAllStandardError().toStdString();
-    QSerialPort port(device);
-    port.setBaudRate(9600);
+    tool.start(QStringLiteral(ISD1700_SIM), {"--model", "ISD1730", "--answer-all", "--baud", "115200"});
+    ASSERT_TRUE(tool.waitForStarted(3000) && tool.waitForReadyRead(3000)) << tool.errorString().toStdString();
+    QSerialPort port(QString::fromLocal8Bit(tool.readLine()).trimmed());
     ASSERT_TRUE(port.open(QIODevice::ReadWrite)) << port.errorString().toStdString();
-    const QByteArray id = ask(port, QByteArray(1, char(0x09)), 3);
-    ASSERT_EQ(id.size(), 3);
-    EXPECT_EQ(uint8_t(id.at(2)), 0x80);
-    // Power-up answers nothing by default; the pointer read after it answers four bytes.
-    const QByteArray ptr = ask(port, QByteArrayLiteral("\x01\x06"), 4);
-    EXPECT_EQ(ptr.mid(2), QByteArrayLiteral("\x00\x10"));
-    port.close();
+    // PU (answered only with --answer-all), DEVID, RD_PLAY_PTR.
+    port.write(QByteArray::fromHex("01 09 06"));
+    QByteArray reply;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return (reply += port.readAll()).size() >= 8; }, 3000));
+    EXPECT_EQ(reply.toHex(' '), "04 04 00 80 04 00 00 10");
     tool.terminate();
     EXPECT_TRUE(tool.waitForFinished(3000));
     EXPECT_EQ(tool.exitCode(), 0);
 }
 
-TEST(Isd1700SimTool, AnswerAllAnswersThePowerUp) {
-    QProcess tool;
-    const QString device =
-        startTool(tool, {QStringLiteral("--answer-all"), QStringLiteral("--baud"), QStringLiteral("115200")});
-    ASSERT_FALSE(device.isEmpty());
-    QSerialPort port(device);
-    ASSERT_TRUE(port.open(QIODevice::ReadWrite));
-    const QByteArray reply = ask(port, QByteArray(1, char(0x01)), 1);
-    ASSERT_EQ(reply.size(), 1);
-    EXPECT_EQ(uint8_t(reply.at(0)) & 0x04, 0x04); // PU
-    tool.terminate();
-    tool.waitForFinished(3000);
-}
-
-TEST(Isd1700SimTool, RefusesAnUnknownModel) {
-    QProcess tool;
-    tool.start(QStringLiteral(ISD1700_SIM), {QStringLiteral("--model"), QStringLiteral("ISD1700")});
-    ASSERT_TRUE(tool.waitForFinished(3000));
-    EXPECT_EQ(tool.exitCode(), 2);
-    EXPECT_TRUE(tool.readAllStandardError().contains("unknown model"));
+TEST(Isd1700SimTool, BadOptionValuesAreRefusedWithExitCode2) {
+    for (auto [program, option, message] :
+         {std::tuple{ISD1700_SIM, "--model=ISD1700", "unknown model"},
+          {QUILLORY_APP, "--simulate-board=17", "is not a port number from 1 to 16"}}) {
+        QProcess process;
+        process.start(QString::fromLocal8Bit(program), {option});
+        ASSERT_TRUE(process.waitForFinished(10000)) << program;
+        EXPECT_EQ(process.exitCode(), 2) << program;
+        EXPECT_TRUE(process.readAllStandardError().contains(message)) << program;
+    }
 }
