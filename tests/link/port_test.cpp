@@ -1,4 +1,5 @@
-// The port button: open, close, refusals.
+// The port button and the paced transmitter: open, close, refusals, a frame replaced in transit,
+// a device gone at a write.
 #include "formfixture.h"
 
 #include <QComboBox>
@@ -7,70 +8,85 @@
 
 #include <gtest/gtest.h>
 
-TEST(PortControl, TwoClicksOpenThenCloseAndHideTheAnalogLamp) {
-    FormFixture f;
-    Form1& w = *f.form;
-    w.Combo1->setEditText("3");
-    w.Bottmp(0).setVisible(true);
-    w.Command16_Click();
-    EXPECT_TRUE(f.port->portOpen());
+namespace {
+struct OpenForm : FormFixture {
+    explicit OpenForm(const char* number = "1") {
+        form->Combo1->setEditText(number);
+        form->Command16_Click();
+    }
+    void handOver(std::vector<uint8_t> frame, uint8_t length, int ticks) {
+        form->SendBuf = std::move(frame);
+        form->Isd_Comm2_Send(length);
+        for (int i = 0; i < ticks && form->Timer1->isActive(); ++i)
+            form->Timer1_Timer();
+    }
+};
+} // namespace
+
+TEST(PortControl, OpenThenCloseMidFrameStopsTheTransmitter) {
+    OpenForm f("3");
     EXPECT_EQ(f.port->openedPort, 3);
-    EXPECT_EQ(w.Command16->text(), "关闭串口");
-    EXPECT_EQ(w.Seril_StDig->fillColor(), QColor(0x00, 0xFF, 0x00));
-    EXPECT_FALSE(w.Bottmp(0).Visible());
-
-    // The number is read only when opening.
-    w.Combo1->setEditText("4");
-    w.Bottmp(0).setVisible(true);
-    w.Lift(3).setVisible(true);
-    w.Command16_Click();
-    EXPECT_FALSE(f.port->portOpen());
-    EXPECT_EQ(w.Command16->text(), "打开串口");
-    EXPECT_EQ(w.Seril_StDig->fillColor(), QColor(Qt::white));
-    EXPECT_FALSE(w.Bottmp(0).Visible());
-    EXPECT_TRUE(w.Lift(3).Visible()) << "a lit chip lamp stays lit";
-    EXPECT_TRUE(f.boxes->shown.isEmpty());
+    EXPECT_EQ(f.form->Command16->text(), "关闭串口");
+    f.handOver({0x80, 0x01, 0x23, 0x04, 0x56}, 5, 1);
+    f.form->Combo1->setEditText("x"); // read only when opening
+    f.form->Command16_Click();
+    EXPECT_FALSE(f.port->portOpen() || f.form->Timer1->isActive());
+    EXPECT_EQ(f.form->Command16->text(), "打开串口");
+    EXPECT_EQ(f.form->SendPos, 0);
+    f.form->Timer1_Timer();
+    EXPECT_EQ(f.port->writes.size(), 1);
+    EXPECT_EQ(f.port->writesWhileClosed + f.boxes->shown.size(), 0);
 }
 
-TEST(PortControl, AFailedOpeningIsReportedAndLeavesThePortClosed) {
-    FormFixture f;
-    Form1& w = *f.form;
-    f.port->failOpenWith = "Permission denied";
-    w.Command16_Click();
-    EXPECT_FALSE(f.port->portOpen());
-    EXPECT_EQ(w.Command16->text(), "打开串口");
-    EXPECT_EQ(w.Seril_StDig->fillColor(), QColor(Qt::white));
-    ASSERT_EQ(f.boxes->shown.size(), 1);
-    EXPECT_EQ(f.boxes->shown[0].caption, "串口状态");
-    EXPECT_EQ(f.boxes->shown[0].icon, MessageBox::Icon::Critical);
-    EXPECT_TRUE(f.boxes->shown[0].text.contains("fake1"));
-    EXPECT_TRUE(f.boxes->shown[0].text.contains("Permission denied"));
-}
-
-TEST(PortControl, APortNumberOutsideOneToSixteenIsRefused) {
-    for (const char* text : {"0", "17", "abc", "", "-1", "3.5", "99999999999"}) {
-        SCOPED_TRACE(text);
+TEST(PortControl, AFailedOpeningOrABadNumberIsReportedAndLeavesThePortClosed) {
+    for (const QString text : {"fail", "0", "17", "abc", "", "-1", "3.5", "99999999999"}) {
+        SCOPED_TRACE(text.toStdString());
         FormFixture f;
-        f.form->Combo1->setEditText(QString::fromUtf8(text));
+        f.port->failOpenWith = text == "fail" ? "Permission denied" : "";
+        f.form->Combo1->setEditText(text == "fail" ? "1" : text);
         f.form->Command16_Click();
         EXPECT_FALSE(f.port->portOpen());
-        EXPECT_EQ(f.port->openedPort, 0);
         ASSERT_EQ(f.boxes->shown.size(), 1);
         EXPECT_EQ(f.boxes->shown[0].caption, "串口状态");
+        const QString& message = f.boxes->shown[0].text;
+        EXPECT_EQ(message.contains("fake1") && message.contains("Permission denied"), text == "fail");
     }
 }
 
-TEST(PortControl, ClosingMidFrameStopsTheTransmitter) {
+TEST(Transmitter, PortClosedShowsOneMessageSendsNothingAndStillRewinds) {
     FormFixture f;
-    Form1& w = *f.form;
-    w.Command16_Click();
-    w.SendBuf = {0x80, 0x01, 0x23, 0x04, 0x56};
-    w.Isd_Comm2_Send(5);
-    w.Timer1_Timer();
-    w.Command16_Click();
-    EXPECT_FALSE(w.Timer1->isActive());
-    EXPECT_EQ(w.SendPos, 0);
-    w.Timer1_Timer();
+    f.form->RinPos = 7;
+    f.form->SendBuf = {0x09};
+    f.form->Isd_Comm2_Send(1);
+    ASSERT_EQ(f.boxes->shown.size(), 1);
+    EXPECT_EQ(f.boxes->shown[0].text, "串口没打开");
+    EXPECT_FALSE(f.form->Timer1->isActive());
+    EXPECT_EQ(f.form->SendPos + f.form->RinPos, 0);
+    EXPECT_EQ(f.form->SendCmd, 0x09);
+    EXPECT_TRUE(f.port->writes.isEmpty());
+}
+
+TEST(Transmitter, ASecondHandOverZeroOrTooLongALengthNeverReadPastTheFrame) {
+    OpenForm f;
+    f.handOver({0x80, 0x01, 0x23, 0x04, 0x56}, 5, 1);
+    f.handOver({0x06}, 1, 2);
+    EXPECT_EQ(f.form->SendCmd, 0x06);
+    f.handOver({0x43}, 0, 1);
+    EXPECT_EQ(f.form->SendCmd, 0x43);
+    f.handOver({0x01, 0x02}, 200, 4);
+    EXPECT_EQ(f.port->writes.join(), QByteArray("\x80\x06\x01\x02"));
+    EXPECT_FALSE(f.form->Timer1->isActive());
+}
+
+TEST(Unplug, ADeviceGoneAtAWriteLeavesTheLinkClosedAndTheTransmitterIdle) {
+    OpenForm f;
+    f.handOver({0x80, 0x01, 0x23, 0x04, 0x56}, 5, 1);
+    f.port->loseOnWrite = QStringLiteral("No such device");
+    f.form->Timer1_Timer();
+    EXPECT_FALSE(f.port->portOpen() || f.form->Timer1->isActive());
+    EXPECT_EQ(f.form->SendPos, 0);
+    EXPECT_EQ(f.boxes->shown.size(), 1);
+    f.form->Timer1_Timer();
     EXPECT_EQ(f.port->writes.size(), 1);
     EXPECT_EQ(f.port->writesWhileClosed, 0);
 }
