@@ -1,6 +1,5 @@
 // The audio engine with no sound server: exact length and seeking of wav and every kind of mp3, bad
-// files, and the player as the window drives it (command words, Mode, From, the status event, the silent
-// real-time clock).
+// files, and the player as the window drives it on the silent real-time clock.
 #include "enginefiles.h"
 
 #include "player/audioplayer.h"
@@ -37,9 +36,7 @@ protected:
         vbr = files.lame(wav, "vbr.mp3", {"-V", "2"});
         cbrBare = files.lame(wav, "cbr-bare.mp3", {"-t", "-b", "128"});
         vbrBare = files.lame(wav, "vbr-bare.mp3", {"-t", "-V", "6"});
-        ASSERT_FALSE(wav.isEmpty() || cbr.isEmpty() || vbr.isEmpty() || cbrBare.isEmpty() ||
-                     vbrBare.isEmpty())
-            << "sox and lame are needed (Debian: sox lame)";
+        ASSERT_FALSE(vbrBare.isEmpty()) << "sox and lame are needed (Debian: sox lame)";
     }
     static std::unique_ptr<Decoder> open(const QString& path) {
         QString error;
@@ -131,11 +128,9 @@ TEST_F(Engine, SeekLandsOnTheExactFrame) {
             EXPECT_TRUE(std::equal(got.begin(), got.end(), straight.begin() + frame * 2,
                                    [&](int a, int b) { return std::abs(a - b) <= tolerance; }));
         }
-        EXPECT_TRUE(decoder->seek(decoder->frames() + 100000));
         int16_t tail[2];
-        EXPECT_EQ(decoder->read(tail, 1), 0);
-        // Millisecond arithmetic clamps instead of overflowing.
-        EXPECT_EQ(decoder->frameAtMs(-5), 0);
+        EXPECT_TRUE(decoder->seek(decoder->frames() + 100000) && decoder->read(tail, 1) == 0);
+        EXPECT_EQ(decoder->frameAtMs(-5), 0); // clamped, never overflowing
         EXPECT_EQ(decoder->frameAtMs(INT64_MAX), decoder->frames());
         EXPECT_EQ(decoder->msAtFrame(-1), 0);
     }
@@ -175,27 +170,23 @@ TEST_F(Engine, BadFilesAreRefusedWithAReason) {
     EXPECT_TRUE(player.openError().isEmpty());
 }
 
-TEST_F(Engine, CommandWordsDriveModeAndTheWindowsSequencesMakeNoRun) {
-    EXPECT_EQ(player.mode(), M::mciModeNotOpen);
-    player.setFileName(vbr);
-    const int modes[] = {M::mciModeStop, M::mciModePlay, M::mciModePause,  M::mciModePlay,
-                         M::mciModeStop, M::mciModeStop, M::mciModeNotOpen};
-    int i = 0;
-    for (const QString& word : QStringLiteral("Open Play Pause Play Stop Eject close").split(u' ')) {
-        command(word);
-        EXPECT_EQ(player.command(), word);
-        EXPECT_EQ(player.mode(), modes[i++]) << qPrintable(word);
-        EXPECT_EQ(player.length(), word == "close" ? 0 : 1234);
-    }
+TEST_F(Engine, TheWindowsSequencesMakeNoRun) {
     // The window opens a file with Stop Open Play Pause and rewinds it with Stop Open Play Stop, each in
-    // one handler: neither may start the output.
-    for (const char* words : {"Stop Open Play Pause", "close Stop Open Play Stop"}) {
+    // one handler: neither may start the output. Unknown words change nothing.
+    player.setFileName(vbr);
+    for (const auto& [words, mode] : {std::pair{"Stop Open Play Pause", M::mciModePause},
+                                      std::pair{"close Stop Open Play Stop Eject", M::mciModeStop}}) {
         command(words);
+        EXPECT_EQ(player.mode(), mode);
         spin(60);
         EXPECT_FALSE(player.isSilent());
         EXPECT_EQ(player.positionMs(), 0);
+        EXPECT_EQ(player.length(), 1234);
     }
     EXPECT_EQ(notices.count(), 0);
+    command("close");
+    EXPECT_EQ(player.mode(), M::mciModeNotOpen);
+    EXPECT_EQ(player.length(), 0);
 }
 
 TEST_F(Engine, SilentPlaybackRunsInRealTimeToTheEnd) {
@@ -243,17 +234,12 @@ TEST_F(Engine, FromPauseAndResume) {
 
 TEST_F(Engine, StatusUpdateFollowsTheInterval) {
     QSignalSpy ticks(&player, &M::StatusUpdate);
-    player.setUpdateInterval(20); // not open, then stopped: the events come all the same
+    player.setUpdateInterval(20); // even with no file open
     ASSERT_TRUE(waitFor([&] { return ticks.count() >= 2; }));
-    load(wav);
-    const qsizetype before = ticks.count();
-    ASSERT_TRUE(waitFor([&] { return ticks.count() >= before + 2; }));
-    for (const int32_t off : {0, -5}) {
-        player.setUpdateInterval(off);
-        const qsizetype stopped = ticks.count();
-        spin(60);
-        EXPECT_EQ(ticks.count(), stopped) << off;
-    }
+    player.setUpdateInterval(-5); // off, as 0 is
+    const qsizetype stopped = ticks.count();
+    spin(60);
+    EXPECT_EQ(ticks.count(), stopped);
 }
 
 TEST_F(Engine, NoticeHandlerMayCloseThePlayer) {

@@ -6,29 +6,14 @@
 #include <QFile>
 #include <QProcess>
 
-#include <cstdio>
-
-namespace {
-bool run(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(program, args);
-    if (p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
-        return true;
-    std::fprintf(stderr, "%s %s failed (installed?): %s\n", qPrintable(program), qPrintable(args.join(u' ')),
-                 p.readAll().constData());
-    return false;
-}
-} // namespace
-
 QString EngineFiles::sox(const QString& name, QStringList args) {
     args.replaceInStrings(QStringLiteral("%OUT"), path(name));
-    return run(QStringLiteral("sox"), args) ? path(name) : QString();
+    return QProcess::execute(QStringLiteral("sox"), args) == 0 ? path(name) : QString();
 }
 
 QString EngineFiles::lame(const QString& wav, const QString& name, const QStringList& options) {
-    const QStringList args = QStringList{QStringLiteral("--quiet")} << options << wav << path(name);
-    return run(QStringLiteral("lame"), args) ? path(name) : QString();
+    const QStringList args = QStringList{QStringLiteral("--quiet")} + options + QStringList{wav, path(name)};
+    return QProcess::execute(QStringLiteral("lame"), args) == 0 ? path(name) : QString();
 }
 
 QString EngineFiles::write(const QString& name, const QByteArray& bytes) {

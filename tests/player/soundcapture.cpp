@@ -69,8 +69,8 @@ int64_t SoundCapture::firstAbove(int min, int64_t from) const {
 }
 
 int64_t SoundCapture::lastAbove(int min) const {
-    for (int64_t f = frames() - 1; f >= 0; --f)
-        if (level(f) >= min)
-            return f;
-    return -1;
+    int64_t f = frames() - 1;
+    while (f >= 0 && level(f) < min)
+        --f;
+    return f;
 }
