@@ -77,8 +77,8 @@ TEST(WholeSystem, RecordTwoSecondsThenSetAPlayRangeAndTheAnalogPath) {
     w.rec_Click();
     QTest::qWait(2000); // the REC and STOP frames each leave one tick after their click
     ASSERT_EQ(sys.board.model().activity(), Isd1700Model::Activity::Recording);
-    w.stop_Click();
-    ASSERT_TRUE(sys.settled());
+    w.stop_Click(); // its one-byte reply raises Lift(1)
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.Lift(1).Visible(); }, waitMs) && sys.settled());
     EXPECT_TRUE(sys.shows(&Form1::rd_rec_addr_Click, w.Rec_Text, QStringLiteral("00 20 ")));
     EXPECT_TRUE(sys.shows(&Form1::rd_play_addr_Click, w.Play_Text, QStringLiteral("00 10 ")));
 
