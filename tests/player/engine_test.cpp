@@ -124,7 +124,7 @@ TEST_F(Engine, SeekLandsOnTheExactFrame) {
             ASSERT_TRUE(decoder->seek(frame));
             std::vector<int16_t> got(2 * 1024);
             got.resize(size_t(std::max<int64_t>(decoder->read(got.data(), 1024), 0) * 2));
-            ASSERT_FALSE(got.empty());
+            ASSERT_TRUE(!got.empty() && got.size() <= straight.size() - size_t(frame * 2));
             EXPECT_TRUE(std::equal(got.begin(), got.end(), straight.begin() + frame * 2,
                                    [&](int a, int b) { return std::abs(a - b) <= tolerance; }));
         }
