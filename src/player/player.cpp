@@ -32,11 +32,20 @@ void dropFile(Form1& w) {
     w.SetAddrText->setText(w.PlayPointText->text());
 }
 
-// Told after the state is settled: a real box runs its own event loop, and further status
-// events must find nothing left to reopen.
-void reportOpenFailure(Form1& w, const QString& path, const QString& reason) {
-    w.MsgBox(QStringLiteral("无法打开音频文件：%1\n%2").arg(path, reason), MessageBox::Icon::Critical,
+// Issues "Stop" and "Open" on the player's FileName. A file that cannot be opened is dropped and
+// the operator told, after the state is settled: a real box runs its own event loop, and further
+// status events must find nothing left to reopen.
+bool stopAndOpen(Form1& w) {
+    w.MMControl1->setCommand(QStringLiteral("Stop"));
+    w.MMControl1->setCommand(QStringLiteral("Open"));
+    const QString failure = w.MMControl1->openError();
+    if (failure.isEmpty())
+        return true;
+    const QString path = w.MusicFileName;
+    dropFile(w);
+    w.MsgBox(QStringLiteral("无法打开音频文件：%1\n%2").arg(path, failure), MessageBox::Icon::Critical,
              QStringLiteral("打开文件"));
+    return false;
 }
 
 } // namespace
@@ -61,17 +70,10 @@ void Form1::open_file_Click() {
     MMControl1->setFileName(MusicFileName);
     DisFileNanmeText->setText(MMControl1->fileName());
 
-    MMControl1->setCommand(QStringLiteral("Stop"));
-    MMControl1->setCommand(QStringLiteral("Open"));
     TryListenFlag = false;
     ListenOn = false;
-    const QString failure = MMControl1->openError();
-    if (!failure.isEmpty()) {
-        const QString path = MusicFileName;
-        dropFile(*this);
-        reportOpenFailure(*this, path, failure);
+    if (!stopAndOpen(*this))
         return;
-    }
     // Played and paused at once, the file is held at its start with no status events.
     MMControl1->setCommand(QStringLiteral("Play"));
     MMControl1->setCommand(QStringLiteral("Pause"));
@@ -120,17 +122,10 @@ void Form1::MMControl1_StatusUpdate() {
         MMControl1->setCommand(QStringLiteral("close"));
         MMControl1->setShareable(true);
         MMControl1->setFileName(MusicFileName);
-        MMControl1->setCommand(QStringLiteral("Stop"));
-        MMControl1->setCommand(QStringLiteral("Open"));
-        const QString failure = MMControl1->openError();
-        if (!failure.isEmpty()) {
-            // Gone or broken since it was opened: tell once, and hold nothing, so that the
-            // rewind does not retry every 200 ms.
-            const QString path = MusicFileName;
-            dropFile(*this);
-            reportOpenFailure(*this, path, failure);
+        // A file gone or broken since it was opened is dropped, so the rewind does not retry it
+        // every 200 ms.
+        if (!stopAndOpen(*this))
             return;
-        }
         MMControl1->setCommand(QStringLiteral("Play"));
         MMControl1->setCommand(QStringLiteral("Stop"));
         return;
