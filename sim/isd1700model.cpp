@@ -254,14 +254,14 @@ bool Isd1700Model::applyCommand(uint8_t op, int64_t nowMs) {
     case REC:
         if (m_recPtr > m_type.lastRow)
             return false;
-        startRecording(m_recPtr, m_type.lastRow, nowMs);
+        startOperation(Activity::Recording, m_recPtr, m_type.lastRow, nowMs);
         return true;
     case PLAY: {
         const auto msg = messageAt(m_playPtr);
         if (!msg)
             return false;
         m_playPtr = msg->first;
-        startPlaying(msg->first, msg->second, nowMs);
+        startOperation(Activity::Playing, msg->first, msg->second, nowMs);
         return true;
     }
     case FWD: {
@@ -307,12 +307,12 @@ bool Isd1700Model::applyCommand(uint8_t op, int64_t nowMs) {
         m_setStart = start;
         m_setEnd = end;
         m_playPtr = start;
-        startPlaying(start, end, nowMs);
+        startOperation(Activity::Playing, start, end, nowMs);
         return true;
     case SET_REC:
         if (!rangeValid(start, end))
             return false;
-        startRecording(start, end, nowMs);
+        startOperation(Activity::Recording, start, end, nowMs);
         return true;
     case SET_ERASE:
         if (!rangeValid(start, end))
@@ -328,17 +328,8 @@ bool Isd1700Model::applyCommand(uint8_t op, int64_t nowMs) {
     }
 }
 
-void Isd1700Model::startRecording(uint16_t from, uint16_t limit, int64_t nowMs) {
-    m_activity = Activity::Recording;
-    m_opStartMs = nowMs;
-    m_opFirstRow = from;
-    m_opLastRow = limit;
-    m_currentRow = from;
-    m_int = m_eom = false;
-}
-
-void Isd1700Model::startPlaying(uint16_t from, uint16_t limit, int64_t nowMs) {
-    m_activity = Activity::Playing;
+void Isd1700Model::startOperation(Activity activity, uint16_t from, uint16_t limit, int64_t nowMs) {
+    m_activity = activity;
     m_opStartMs = nowMs;
     m_opFirstRow = from;
     m_opLastRow = limit;

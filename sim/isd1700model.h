@@ -105,8 +105,7 @@ private:
     // Carries out a complete frame; false when the chip refuses it (CMD_ERR).
     bool applyCommand(uint8_t opcode, int64_t nowMs);
     void finishOperation(int64_t nowMs, bool stopped);
-    void startRecording(uint16_t from, uint16_t limit, int64_t nowMs);
-    void startPlaying(uint16_t from, uint16_t limit, int64_t nowMs);
+    void startOperation(Activity activity, uint16_t from, uint16_t limit, int64_t nowMs);
     void eraseRows(uint16_t from, uint16_t to);
     std::optional<std::pair<uint16_t, uint16_t>> messageAt(uint16_t row) const;
     bool rangeValid(uint16_t start, uint16_t end) const;
