@@ -4,21 +4,14 @@
 #include "player/pointscale.h"
 #include "player/timetext.h"
 
-#include <QElapsedTimer>
+#include "../common/nspercall.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <cstdio>
 
 namespace {
-
-template <typename F> double nsPerCall(int calls, F&& body) {
-    QElapsedTimer clock;
-    clock.start();
-    for (int i = 0; i < calls; ++i)
-        body(i);
-    return double(clock.nsecsElapsed()) / calls;
-}
 
 // Printed at the end, so that the compiler cannot drop the work.
 int64_t sink = 0;
