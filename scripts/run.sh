@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 cmake --preset release >/dev/null
-cmake --build --preset release --target quillory
+cmake --build --preset release --target quillory isd1700-sim
 
 args=("$@")
 named=0
