@@ -2,6 +2,8 @@
 // from writing DEVID to the first and the last of the three reply bytes, at several line rates.
 #include "boardhost.h"
 
+#include "../common/summary.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTextStream>
@@ -17,26 +19,6 @@
 #include <unistd.h>
 
 namespace {
-
-struct Figures {
-    double mean = 0;
-    double min = 0;
-    double max = 0;
-};
-
-Figures summarise(std::vector<double> v) {
-    Figures f;
-    if (v.empty())
-        return f;
-    std::sort(v.begin(), v.end());
-    double sum = 0;
-    for (double x : v)
-        sum += x;
-    f.mean = sum / double(v.size());
-    f.min = v.front();
-    f.max = v.back();
-    return f;
-}
 
 // One round: DEVID out, three bytes back; times in ms. False when the board stays silent.
 bool round(int fd, double& firstMs, double& lastMs) {
@@ -107,8 +89,8 @@ int main(int argc, char** argv) {
         ::close(fd);
         thread.quit();
         thread.wait();
-        const Figures ff = summarise(first);
-        const Figures lf = summarise(last);
+        const bench::Summary ff = bench::summarise(first);
+        const bench::Summary lf = bench::summarise(last);
         std::printf("%9d %7zu %10.3f %10.3f %10.3f %10.3f %10.3f\n", baud, last.size(), 3 * 10000.0 / baud,
                     ff.mean, lf.mean, lf.min, lf.max);
     }

@@ -8,6 +8,8 @@
 #include "player/audioplayer.h"
 #include "player/qtfiledialog.h"
 
+#include "../common/summary.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -57,11 +59,6 @@ int child(int argc, char** argv) {
     return app.exec();
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -88,9 +85,9 @@ int main(int argc, char** argv) {
         ms.push_back(shownMs);
         mb.push_back(rssKb / 1024.0);
     }
-    std::printf("start-up to window shown: median %.1f ms, min %.1f ms, max %.1f ms (%d runs)\n", median(ms),
-                *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end()), runs);
-    std::printf("peak resident memory: median %.1f MB, max %.1f MB\n", median(mb),
-                *std::max_element(mb.begin(), mb.end()));
+    const bench::Summary t = bench::summarise(ms), m = bench::summarise(mb);
+    std::printf("start-up to window shown: median %.1f ms, min %.1f ms, max %.1f ms (%d runs)\n", t.median,
+                t.min, t.max, runs);
+    std::printf("peak resident memory: median %.1f MB, max %.1f MB\n", m.median, m.max);
     return 0;
 }
