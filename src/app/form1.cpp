@@ -125,6 +125,8 @@ void Form1::buildControls() {
     Label2 = label(Frame3, "Label2", QStringLiteral("串口号"));
     Combo1 = named(new QComboBox(Frame3), "Combo1");
     Combo1->setEditable(true);
+    // Typing sets the box's text; the list stays as designed.
+    Combo1->setInsertPolicy(QComboBox::NoInsert);
     for (int n = 1; n <= 16; ++n)
         Combo1->addItem(QString::number(n));
     Combo1->setCurrentIndex(0);
@@ -157,6 +159,7 @@ void Form1::buildControls() {
     Label3 = label(Frame7, "Label3", QStringLiteral("音源"));
     sound_in = named(new QComboBox(Frame7), "sound_in");
     sound_in->setEditable(true);
+    sound_in->setInsertPolicy(QComboBox::NoInsert);
     sound_in->addItems({QStringLiteral("Lin"), QStringLiteral("Mic"), QStringLiteral("LM")});
     sound_in->setCurrentIndex(0);
     Label4 = label(Frame7, "Label4", QStringLiteral("监听"));
