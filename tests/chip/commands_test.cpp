@@ -143,6 +143,41 @@ TEST(AddressCommands, LongerEraseEntriesAreDroppedSilently) {
     }
 }
 
+TEST(AnalogPath, TheTwelveSettingsAtEveryVolumeStepAndWhatCountsAsOff) {
+    // Source, monitor, speaker; the speaker byte, then the path byte for the volume steps 0 to 4.
+    const std::tuple<const char*, Qt::CheckState, Qt::CheckState, uint8_t, std::array<uint8_t, 5>> rows[] = {
+        {"Lin", Qt::Unchecked, Qt::Unchecked, 0x0D, {0x04, 0x03, 0x02, 0x01, 0x00}},
+        {"Lin", Qt::Unchecked, Qt::Checked, 0x0C, {0x04, 0x03, 0x02, 0x01, 0x00}},
+        {"Lin", Qt::Checked, Qt::Unchecked, 0x0D, {0x0C, 0x0B, 0x0A, 0x09, 0x08}},
+        {"Lin", Qt::Checked, Qt::Checked, 0x0C, {0x0C, 0x0B, 0x0A, 0x09, 0x08}},
+        {"Mic", Qt::Unchecked, Qt::Unchecked, 0x0D, {0x44, 0x43, 0x42, 0x41, 0x40}},
+        {"Mic", Qt::Unchecked, Qt::Checked, 0x0C, {0x44, 0x43, 0x42, 0x41, 0x40}},
+        {"Mic", Qt::Checked, Qt::Unchecked, 0x0D, {0x4C, 0x4B, 0x4A, 0x49, 0x48}},
+        {"Mic", Qt::Checked, Qt::Checked, 0x0C, {0x4C, 0x4B, 0x4A, 0x49, 0x48}},
+        {"LM", Qt::Unchecked, Qt::Unchecked, 0x0D, {0x14, 0x13, 0x12, 0x11, 0x10}},
+        {"LM", Qt::Unchecked, Qt::Checked, 0x0C, {0x14, 0x13, 0x12, 0x11, 0x10}},
+        {"LM", Qt::Checked, Qt::Unchecked, 0x0D, {0x1C, 0x1B, 0x1A, 0x19, 0x18}},
+        {"LM", Qt::Checked, Qt::Checked, 0x0C, {0x1C, 0x1B, 0x1A, 0x19, 0x18}},
+        // Only an exact list entry selects a source; a greyed box counts as off.
+        {"mic", Qt::Checked, Qt::Checked, 0x0C, {0x0C, 0x0B, 0x0A, 0x09, 0x08}},
+        {"LM ", Qt::Unchecked, Qt::Unchecked, 0x0D, {0x04, 0x03, 0x02, 0x01, 0x00}},
+        {"", Qt::Unchecked, Qt::Unchecked, 0x0D, {0x04, 0x03, 0x02, 0x01, 0x00}},
+        {"Mic", Qt::PartiallyChecked, Qt::PartiallyChecked, 0x0D, {0x44, 0x43, 0x42, 0x41, 0x40}},
+    };
+    Bench f;
+    for (const auto& [source, monitor, speaker, speakerByte, pathBytes] : rows)
+        for (uint8_t step = 0; step <= 4; ++step) {
+            SCOPED_TRACE(testing::Message() << source << " " << monitor << speaker << " step " << int(step));
+            f.w.sound_in->setEditText(QString::fromUtf8(source));
+            f.w.SoundMon->setCheckState(monitor);
+            f.w.SPKon->setCheckState(speaker);
+            f.w.VolStep = step;
+            f.w.si_ok->click();
+            const char frame[] = {0x65, char(speakerByte), char(pathBytes[step])};
+            EXPECT_EQ(f.drain(), QByteArray(frame, 3).toHex());
+        }
+}
+
 TEST(ChipOverPty, EachCommandFamilyGoesOutByteByByteNeverBeforeItsTick) {
     PtyBoard board;
     LinkSettings settings;
