@@ -15,18 +15,12 @@
 
 namespace {
 
+// What a control shows: a frame's title, a combo box's current text, any other control's text.
 QString shownText(const QWidget* widget) {
-    if (auto* label = qobject_cast<const QLabel*>(widget))
-        return label->text();
-    if (auto* button = qobject_cast<const QAbstractButton*>(widget))
-        return button->text();
-    if (auto* frame = qobject_cast<const QGroupBox*>(widget))
-        return frame->title();
-    if (auto* box = qobject_cast<const QLineEdit*>(widget))
-        return box->text();
-    if (auto* combo = qobject_cast<const QComboBox*>(widget))
-        return combo->currentText();
-    return QStringLiteral("(no text)");
+    const char* property = qobject_cast<const QGroupBox*>(widget)   ? "title"
+                           : qobject_cast<const QComboBox*>(widget) ? "currentText"
+                                                                    : "text";
+    return widget->property(property).toString();
 }
 
 QStringList items(const QComboBox* combo) {
@@ -142,7 +136,6 @@ TEST(Form1Picture, LampsAndTheGreenCaptionAreDrawnWhereDesigned) {
     EXPECT_EQ(at(328 + 128 + 5, 40 + 156 + 8), "#ff0000") << "Lift(2), lit";
     EXPECT_EQ(at(160 + 128 + 5, 40 + 40 + 8), "#00c000") << "Right(0), lit";
     EXPECT_EQ(at(8 + 120 + 8, 136 + 16 + 8), "#ffffff") << "Seril_StDig, port closed";
-    EXPECT_NE(at(328 + 128 + 5, 40 + 48 + 8), "#0000ff") << "Lift(6), hidden";
     // Frame4's caption "ISD设置" is drawn in green: its ink is greener than it is red or blue.
     int greenInk = 0;
     for (int y = 40; y < 40 + 16; ++y)
