@@ -125,8 +125,10 @@ void Form1::buildControls() {
     Label2 = label(Frame3, "Label2", QStringLiteral("串口号"));
     Combo1 = named(new QComboBox(Frame3), "Combo1");
     Combo1->setEditable(true);
-    // Typing sets the box's text; the list stays as designed.
+    // Typing sets the box's text as typed: the list stays as designed, and no completion turns "mic"
+    // into the source "Mic".
     Combo1->setInsertPolicy(QComboBox::NoInsert);
+    Combo1->setCompleter(nullptr);
     for (int n = 1; n <= 16; ++n)
         Combo1->addItem(QString::number(n));
     Combo1->setCurrentIndex(0);
@@ -160,6 +162,7 @@ void Form1::buildControls() {
     sound_in = named(new QComboBox(Frame7), "sound_in");
     sound_in->setEditable(true);
     sound_in->setInsertPolicy(QComboBox::NoInsert);
+    sound_in->setCompleter(nullptr);
     sound_in->addItems({QStringLiteral("Lin"), QStringLiteral("Mic"), QStringLiteral("LM")});
     sound_in->setCurrentIndex(0);
     Label4 = label(Frame7, "Label4", QStringLiteral("监听"));
