@@ -44,7 +44,8 @@ QStringList withSimulatedBoardDefault(QStringList args) {
 bool noWindowSystem(int argc, char** argv) {
 #ifdef Q_OS_LINUX
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-platform") == 0)
+        // Qt takes its options with one dash or two; --help-all shows them with two.
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
             return false;
     }
     return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
@@ -75,8 +76,12 @@ int main(int argc, char** argv) {
                       QStringLiteral("Attaches the built-in simulated ISD1700 board as port N (default 1, "
                                      "--simulate-board alone) over a pseudo-terminal."),
                       QStringLiteral("N")});
-    if (!parser.parse(withSimulatedBoardDefault(QApplication::arguments())))
+    const QStringList arguments = withSimulatedBoardDefault(QApplication::arguments());
+    if (!parser.parse(arguments))
         return refuse(parser.errorText());
+    // --help offers --help-all; only Qt's own processing prints it, with Qt's options, and exits.
+    if (parser.isSet(QStringLiteral("help-all")))
+        parser.process(arguments);
     if (parser.isSet(QStringLiteral("help")))
         parser.showHelp(0);
     if (parser.isSet(QStringLiteral("version")))
