@@ -32,7 +32,10 @@ QLabel* label(QWidget* parent, const char* name, const QString& caption) {
 }
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
-    return named(new QPushButton(caption, parent), name);
+    auto* pushButton = named(new QPushButton(caption, parent), name);
+    // Return and keypad Enter press the focused button, as Space does.
+    pushButton->setAutoDefault(true);
+    return pushButton;
 }
 
 QLineEdit* textBox(QWidget* parent, const char* name, const QString& text, int maxLength = 0) {
@@ -147,6 +150,7 @@ void Form1::buildControls() {
     PlayPoint->setRange(0, 30000);
     PlayPoint->setSingleStep(1);
     PlayPoint->setPageStep(10);
+    PlayPoint->setFocusPolicy(Qt::StrongFocus); // a tab stop, like every other control with a Tab place
     for (int i = 0; i < 5; ++i) {
         // Colours are set at start-up by the level display.
         auto* box = new Shape(Shape::Kind::Rectangle, Qt::white, Frame3);
@@ -258,6 +262,9 @@ void Form1::setTabOrder() {
     std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1].second, order[i].second);
+    // The window opens with the focus on the first control of the order.
+    if (!order.empty())
+        order.front().second->setFocus();
 }
 
 void Form1::MsgBox(const QString& text, MessageBox::Icon icon, const QString& caption) {

@@ -2,6 +2,7 @@
 // Expected values are written out from the window's design, never taken from the code that builds it.
 #include "formfixture.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
@@ -119,6 +120,79 @@ TEST(Form1Layout, ControlsSitAtTheirDesignedPixelsAndNothingLeavesItsFrame) {
         for (QWidget* child : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
             EXPECT_TRUE(frame->rect().contains(child->geometry())) << child->objectName().toStdString();
     EXPECT_EQ(w.Picture1->pixmap().size(), QSize(178, 99));
+}
+
+TEST(Form1Keyboard, FocusStartsAtTheFirstTabStopTabFollowsTheDesignAndEnterPressesAButton) {
+    FormFixture f;
+    Form1& w = *f.form;
+    w.show();
+    QApplication::setActiveWindow(&w);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    // The design's Tab column without the labels, which take no focus; then round to the first again.
+    const QStringList order{"rd_play_addr",
+                            "Play_Text",
+                            "Rec_Text",
+                            "rd_rec_addr",
+                            "St_Play_Text",
+                            "set_play_addr",
+                            "St_Rec_Text",
+                            "set_rec_addr",
+                            "play",
+                            "stop",
+                            "fwd",
+                            "rec",
+                            "erase",
+                            "erase_all",
+                            "devid_id",
+                            "devid_pu",
+                            "devid_rst",
+                            "sound_in",
+                            "si_ok",
+                            "SoundMon",
+                            "SPKon",
+                            "St_Play_Text1",
+                            "St_Rec_Text1",
+                            "SetEraseText",
+                            "SetEraseText1",
+                            "SetEraseAddrComm",
+                            "CurrentRow",
+                            "CurrentRowComm",
+                            "RecTimeText",
+                            "DisFileNanmeText",
+                            "SetMusicPoint",
+                            "SetAddrText",
+                            "MusicFileLenText",
+                            "PlayPoint",
+                            "PlayPointText",
+                            "VoilceVal",
+                            "Command16",
+                            "Try_Listen",
+                            "open_file",
+                            "Combo1",
+                            "rd_play_addr"};
+    QStringList visited;
+    for (qsizetype i = 0; i < order.size(); ++i) {
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr) << "after " << visited.join(' ').toStdString();
+        // An editable combo box's text field holds the focus for it.
+        QWidget* combo = qobject_cast<QComboBox*>(focus->parentWidget());
+        visited << (combo ? combo : focus)->objectName();
+        QTest::keyClick(focus, Qt::Key_Tab);
+    }
+    EXPECT_EQ(visited.join(' ').toStdString(), order.join(' ').toStdString());
+
+    // Return and keypad Enter press the focused button, as Space does; Return in a text box presses none.
+    w.VoilceVal->setFocus();
+    QTest::keyClick(w.VoilceVal, Qt::Key_Return);
+    QTest::keyClick(w.VoilceVal, Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::keyClick(w.VoilceVal, Qt::Key_Space);
+    EXPECT_EQ(w.VolStep, 2) << "4, then 0, 1, 2";
+    w.Play_Text->setFocus();
+    QTest::keyClick(w.Play_Text, Qt::Key_Return);
+    w.devid_id->setFocus();
+    QTest::keyClick(w.devid_id, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_TRUE(w.Bottmp(1).Visible());
+    EXPECT_EQ(f.boxes->shown.size(), 1) << "one frame, refused on the closed port";
 }
 
 TEST(Form1Picture, LampsAndTheGreenCaptionAreDrawnWhereDesigned) {
