@@ -1,5 +1,6 @@
 // The console's entry point: command-line options, then the window on the real serial port,
 // audio engine, file dialog and message boxes.
+#include "app/captionfont.h"
 #include "app/form1.h"
 #include "app/messagebox.h"
 #include "boardhost.h"
@@ -134,6 +135,8 @@ int main(int argc, char** argv) {
     platform.messageBox = std::move(messageBox);
 
     Form1 form(std::move(platform));
+    if (const QString warning = captionFontWarning(form); !warning.isEmpty())
+        std::fprintf(stderr, "%s\n", qPrintable(warning));
     // Boxes and the dialog are modal to the window once it exists.
     boxes->setParent(&form);
     dialog->setParent(&form);

@@ -1,5 +1,6 @@
 // The window after start-up: its texts and lists, where its controls sit, how it is drawn, shutdown.
 // Expected values are written out from the window's design, never taken from the code that builds it.
+#include "app/captionfont.h"
 #include "formfixture.h"
 
 #include <QApplication>
@@ -218,6 +219,20 @@ TEST(Form1Picture, LampsAndTheGreenCaptionAreDrawnWhereDesigned) {
             greenInk += c.green() - c.red() > 60 && c.red() == c.blue();
         }
     EXPECT_GT(greenInk, 10);
+}
+
+TEST(CaptionFont, TheInstalledFontDrawsEveryCaptionAndAMissingOneIsNamedOnOneLine) {
+    FormFixture f;
+    EXPECT_EQ(captionFontWarning(*f.form), QString()) << "setup installs fonts-wqy-microhei";
+    const QString captions = windowCaptions(*f.form);
+    for (const char* caption :
+         {"Quillory.exe  Version:2.01", "ISD操作", "正在播放的文件", "器件ID", "16", "LM"})
+        EXPECT_TRUE(captions.contains(QString::fromUtf8(caption))) << caption;
+    const auto latinOnly = [](char32_t c) { return c < 0x80; };
+    EXPECT_EQ(captionFontWarning(QStringLiteral("S E REC Time"), latinOnly), QString());
+    EXPECT_EQ(captionFontWarning(QStringLiteral("串口号 1"), latinOnly),
+              "quillory: no installed font can draw the Chinese captions, which show as boxes; install the "
+              "package fonts-wqy-microhei");
 }
 
 TEST(Form1Shutdown, UnloadClosesThePlayerAndSendsNothing) {
