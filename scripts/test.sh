@@ -22,5 +22,5 @@ for preset in "${presets[@]}"; do
   echo "== $preset =="
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j2
-  ctest --preset "$preset" -j2 --timeout 300
+  ctest --preset "$preset" -j2 --timeout 300 --no-tests=error
 done
