@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Quillory needs (only those missing), through sudo when not root.
 #   scripts/setup.sh            packages to build and run the console
+#   scripts/setup.sh --package  also the tools that build its Debian package
 #   scripts/setup.sh --tests    also the tools the tests use (sound server, sox, lame)
 set -euo pipefail
 
@@ -10,9 +11,14 @@ packages=(
   libmpg123-dev libsndfile1-dev
   fonts-wqy-microhei
 )
-if [[ "${1:-}" == "--tests" ]]; then
+# cpack finds the programs' library dependencies with file and dpkg-shlibdeps.
+package_tools=(dpkg-dev file)
+case "${1:-}" in
+--package) packages+=("${package_tools[@]}") ;;
+--tests)
   packages+=(libgtest-dev pulseaudio pulseaudio-utils sox libsox-fmt-mp3 lame clang-format)
-fi
+  ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
