@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages Quillory needs (only those missing), through sudo when not root.
 #   scripts/setup.sh            packages to build and run the console
 #   scripts/setup.sh --package  also the tools that build its Debian package
-#   scripts/setup.sh --tests    also the tools the tests use (sound server, sox, lame)
+#   scripts/setup.sh --tests    also the tools the tests use (sound server, sox, lame, the package's
+#                               checkers)
 set -euo pipefail
 
 packages=(
@@ -17,6 +18,7 @@ case "${1:-}" in
 --package) packages+=("${package_tools[@]}") ;;
 --tests)
   packages+=(libgtest-dev pulseaudio pulseaudio-utils sox libsox-fmt-mp3 lame clang-format)
+  packages+=("${package_tools[@]}" desktop-file-utils appstream groff-base binutils)
   ;;
 esac
 
