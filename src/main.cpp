@@ -9,6 +9,7 @@
 #include "link/qtserialport.h"
 #include "player/audioplayer.h"
 #include "player/qtfiledialog.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -66,6 +67,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillory"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLORY_VERSION));
+    // Lets a Wayland desktop match the window to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUILLORY_APP_ID));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(

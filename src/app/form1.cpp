@@ -4,6 +4,7 @@
 
 #include "app/catalogue.h"
 #include "app/chippicture.h"
+#include "version.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -91,7 +92,7 @@ Form1::~Form1() {
 
 void Form1::buildControls() {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Quillory.exe  Version:2.01"));
+    setWindowTitle(QStringLiteral("Quillory.exe  Version:" QUILLORY_VERSION));
     setFixedSize(twipsToPixels(formWidthTwips), twipsToPixels(formHeightTwips));
     // A compact face that holds both the Chinese captions and the Latin ones in the designed boxes.
     QFont font = this->font();
