@@ -92,6 +92,8 @@ void AudioPlayer::close() {
     m_decoder.reset();
     m_mode = mciModeNotOpen;
     m_heldFrame = 0;
+    m_fromSet = false;
+    m_from = 0;
 }
 
 void AudioPlayer::play() {

@@ -22,7 +22,8 @@ public:
     ~AudioPlayer() override;
 
     // "Stop" and a file that has played to its end both hold the file at its start: the next "Play"
-    // starts at 0, or at From when From was set since the last "Play".
+    // starts at 0, or at From when From was set since the last "Play". A From set before "close" or
+    // "Open" belonged to the file then held and is forgotten: an opened file is held at its start.
     void setCommand(const QString& word) override;
     QString command() const override { return m_command; }
     void setFileName(const QString& path) override { m_fileName = path; }
