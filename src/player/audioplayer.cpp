@@ -27,6 +27,9 @@ AudioPlayer::AudioPlayer(QObject* parent) : MediaPlayer(parent) {
     m_feedTimer.setTimerType(Qt::PreciseTimer);
     m_feedTimer.setInterval(kFeedIntervalMs);
     connect(&m_feedTimer, &QTimer::timeout, this, &AudioPlayer::feed);
+    m_dropParked.setSingleShot(true);
+    m_dropParked.setInterval(0);
+    connect(&m_dropParked, &QTimer::timeout, this, [this] { m_parked.reset(); });
 }
 
 AudioPlayer::~AudioPlayer() {
@@ -77,19 +80,35 @@ int64_t AudioPlayer::positionMs() const {
 void AudioPlayer::open() {
     close();
     m_openError.clear();
-    QString error;
-    m_decoder = openDecoder(m_fileName, &error);
-    if (!m_decoder) {
-        m_openError = error;
-        return;
+    // Taken before the file is read, so that a change made while it is being read shows next time.
+    const FileStamp stamp = FileStamp::of(m_fileName);
+    if (m_parked && m_parkedPath == m_fileName && m_parkedStamp.matches(stamp) && m_parked->seek(0)) {
+        m_decoder = std::move(m_parked);
+    } else {
+        m_parked.reset();
+        QString error;
+        m_decoder = openDecoder(m_fileName, &error);
+        if (!m_decoder) {
+            m_openError = error;
+            return;
+        }
+        ++m_freshOpens;
     }
+    m_dropParked.stop();
+    m_decoderPath = m_fileName;
+    m_decoderStamp = stamp;
     m_mode = mciModeStop;
     m_heldFrame = 0;
 }
 
 void AudioPlayer::close() {
     haltOutput();
-    m_decoder.reset();
+    if (m_decoder) {
+        m_parked = std::move(m_decoder);
+        m_parkedPath = m_decoderPath;
+        m_parkedStamp = m_decoderStamp;
+        m_dropParked.start();
+    }
     m_mode = mciModeNotOpen;
     m_heldFrame = 0;
     m_fromSet = false;

@@ -1,5 +1,5 @@
 // The audio engine with no sound server: exact length and seeking of wav and every kind of mp3, bad
-// files with their reasons, and what only the silent real-time clock does. What the window
+// files with their reasons, re-opening, and what only the silent real-time clock does. What the window
 // relies on of any media player is in mediaplayer_contract_test.cpp.
 #include "enginefiles.h"
 
@@ -186,6 +186,41 @@ TEST_F(Engine, SilentPlaybackRunsInRealTimeToTheEnd) {
     command("Play"); // again from the start, and the operator is not told twice
     ASSERT_TRUE(waitFor([&] { return player.positionMs() >= 100; }));
     EXPECT_EQ(notices.count(), 1);
+}
+
+TEST_F(Engine, AReopenKeepsWhatTheFirstOpenLearnedUntilTheFileChanges) {
+    // The window rewinds a finished file with "close" and "Open" in one handler, every 200 ms.
+    const QString path = files.path("rewound.mp3");
+    ASSERT_TRUE(QFile::copy(vbr, path));
+    load(path);
+    EXPECT_EQ(player.freshOpens(), 1);
+    for (int i = 0; i < 5; ++i)
+        command("close Stop Open Play Stop");
+    EXPECT_EQ(player.freshOpens(), 1);
+    EXPECT_EQ(std::pair(player.mode(), player.positionMs()), std::pair(M::mciModeStop, int64_t{0}));
+    // Rewritten in place with the same bytes: same size and inode, another modification time.
+    QFile same(path);
+    ASSERT_TRUE(same.open(QIODevice::ReadWrite));
+    const QByteArray bytes = same.readAll();
+    spin(30); // file times move in steps of the kernel's tick
+    ASSERT_TRUE(same.seek(0) && same.write(bytes) == bytes.size());
+    same.close();
+    command("close Stop Open");
+    EXPECT_EQ(player.freshOpens(), 2);
+    // Replaced under its name by a file of the same size (another inode).
+    ASSERT_TRUE(QFile::remove(path) && QFile::copy(vbr, path));
+    command("close Stop Open");
+    EXPECT_EQ(player.freshOpens(), 3);
+    // Another name for the same bytes is another file.
+    player.setFileName(vbr);
+    command("close Stop Open");
+    EXPECT_EQ(player.freshOpens(), 4);
+    // "close" lets the file go once the event loop turns: a later "Open" reads it afresh.
+    command("close");
+    spin(20);
+    command("Open");
+    EXPECT_EQ(player.freshOpens(), 5);
+    EXPECT_EQ(player.length(), 1234);
 }
 
 TEST_F(Engine, NoticeHandlerMayCloseThePlayer) {
