@@ -6,6 +6,7 @@
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
+#include <QCoreApplication>
 #include <QMediaDevices>
 
 #include <algorithm>
@@ -19,6 +20,24 @@ constexpr int64_t kChunkFrames = 4096;
 constexpr int64_t kEndGraceMs = 250;
 
 const QString kNoOutputNotice = QStringLiteral("没有可用的声音输出设备，播放将静音进行");
+
+// Qt's PulseAudio output may still call into a sink from the sound server's thread a moment after the
+// sink was stopped (under load, with an underrun just before): deleted at once, the sink then crashes
+// the program. A sink that is done with is stopped and deleted only a good while later, outliving the
+// engine if need be.
+constexpr int kRetiredSinkLifeMs = 2000;
+
+void retire(std::unique_ptr<QAudioSink> sink) {
+    if (!sink)
+        return;
+    sink->stop();
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app)
+        return;
+    QAudioSink* retired = sink.release();
+    retired->setParent(app);
+    QTimer::singleShot(kRetiredSinkLifeMs, retired, &QObject::deleteLater);
+}
 } // namespace
 
 AudioPlayer::AudioPlayer(QObject* parent) : MediaPlayer(parent) {
@@ -189,8 +208,10 @@ bool AudioPlayer::openSink() {
     m_sinkBufferBytes = int64_t{m_decoder->sampleRate()} * kBufferMs / 1000 * bytesPerFrame;
     sink->setBufferSize(static_cast<qsizetype>(m_sinkBufferBytes));
     QIODevice* io = sink->start();
-    if (!io || sink->error() != QAudio::NoError || sink->state() == QAudio::StoppedState)
+    if (!io || sink->error() != QAudio::NoError || sink->state() == QAudio::StoppedState) {
+        retire(std::move(sink));
         return false;
+    }
     // The sink may settle on another size than asked; the position arithmetic needs the real one.
     m_sinkBufferBytes = std::max<int64_t>(sink->bufferSize(), bytesPerFrame);
     m_sink = std::move(sink);
@@ -215,11 +236,8 @@ void AudioPlayer::haltOutput() {
         return;
     m_heldFrame = currentFrame();
     m_feedTimer.stop();
-    if (m_sink) {
-        m_sink->stop();
-        m_sink.reset();
-        m_sinkIo = nullptr;
-    }
+    retire(std::move(m_sink));
+    m_sinkIo = nullptr;
     m_pending.clear();
     m_running = false;
 }
@@ -268,7 +286,7 @@ void AudioPlayer::feedSink() {
         m_sink->state() == QAudio::StoppedState) {
         // The sound server went away midway: carry on silently from where the sound was.
         const int64_t at = currentFrame();
-        m_sink.reset();
+        retire(std::move(m_sink));
         m_sinkIo = nullptr;
         m_pending.clear();
         tellNoOutput();
