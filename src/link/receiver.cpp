@@ -22,7 +22,7 @@ constexpr int32_t playingInterval = 200;
 void storeReplyByte(FormState& s, uint8_t byte, LinkTrace* trace) {
     if (s.RinCnt == 255 || s.RinPos == 255) {
         if (trace)
-            trace->note(QStringLiteral("%1 bytes without a reply dropped").arg(s.RinCnt));
+            trace->dropped(s.RinCnt, QStringLiteral("no reply within 255 bytes"));
         s.RinCnt = 0;
         s.RinPos = 0;
     }
@@ -140,8 +140,8 @@ void Form1::MSComm1_DeviceLost(const QString& reason) {
         MSComm1->setPortOpen(false);
     Command16->setText(QStringLiteral("打开串口"));
     Seril_StDig->setFillColor(QColor(0xFF, 0xFF, 0xFF));
-    MsgBox(QStringLiteral("串口 %1 已断开：%2").arg(MSComm1->deviceFor(MSComm1->commPort()), reason),
-           MessageBox::Icon::Critical, QStringLiteral("串口状态"));
+    MsgBox(tr("串口 %1 已断开：%2").arg(MSComm1->deviceFor(MSComm1->commPort()), reason),
+           MessageBox::Icon::Critical, tr("串口状态"));
 }
 
 QString Form1::MyRinByteToStr(const uint8_t* RinByte, uint8_t StartCnt, uint8_t LenCnt) {
