@@ -1,5 +1,6 @@
-// Binding of the serial link's events: the port button, the pacing timer, the receive event and
-// the loss of the device; Combo1's tooltip names the device its number opens.
+// Binding of the serial link's events: the port button, the pacing timer, the receive event, the
+// receiver's quiet timer and the loss of the device; Combo1's tooltip names the device its number
+// opens.
 #include "app/form1.h"
 #include "link/linksettings.h"
 
@@ -12,6 +13,11 @@ void Form1::bindLink() {
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(MSComm1, &SerialPort::OnComm, this, &Form1::MSComm1_OnComm);
     connect(MSComm1, &SerialPort::deviceLost, this, &Form1::MSComm1_DeviceLost);
+
+    RinQuietTimer = new QTimer(this);
+    RinQuietTimer->setObjectName(QStringLiteral("RinQuietTimer"));
+    RinQuietTimer->setSingleShot(true);
+    connect(RinQuietTimer, &QTimer::timeout, this, &Form1::RinQuietTimer_Timer);
 
     const auto showDevice = [this] {
         const int16_t number = portNumberFromText(Combo1->currentText());

@@ -130,7 +130,22 @@ void Form1::MSComm1_OnComm() {
         RinCnt = 0;
         RinPos = 0;
     }
+    // A count past the expected length waits for the line to fall quiet, then goes.
+    if (stored && RinCnt > RinNeedCnt)
+        RinQuietTimer->start(rinQuietMs);
     MSComm1->setRThreshold(1);
+}
+
+void Form1::RinQuietTimer_Timer() {
+    // Only a pile that is still past the length in force goes: a read operation may have reset
+    // the count meanwhile, and a short count waits for the rest of its reply.
+    if (RinCnt <= RinNeedCnt)
+        return;
+    if (LinkTrace* trace = MSComm1->trace())
+        trace->dropped(RinCnt,
+                       QStringLiteral("%1 expected, line quiet for %2 ms").arg(RinNeedCnt).arg(rinQuietMs));
+    RinCnt = 0;
+    RinPos = 0;
 }
 
 void Form1::MSComm1_DeviceLost(const QString& reason) {

@@ -1,9 +1,12 @@
 // The reply receiver on the fake port: the decoding table and its effects, split and piled-up
 // replies, bytes that arrive at awkward moments.
 #include "formfixture.h"
+#include "link/linktrace.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -127,4 +130,48 @@ TEST(Receiver, APowerUpKeepsThePreviousReplyLengthAndPilesOver255BytesAreDropped
     f.port->receive(junk.left(255));
     f.receive("01020c0d");
     EXPECT_EQ(w.Play_Text->text(), "0C 0D ") << "a reply after exactly 255 bytes is understood";
+}
+
+TEST(Receiver, AStrayByteThenAPauseThenARecordAnswerStartsThePlayer) {
+    Receiving f;
+    Form1& w = *f.form;
+    QBuffer traced;
+    traced.open(QIODevice::WriteOnly);
+    LinkTrace trace(&traced);
+    f.port->setTrace(&trace);
+    f.receive("7f"); // noise as the board powers up, before any operation set a reply length
+    EXPECT_EQ(w.RinCnt, 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.RinCnt == 0; }, 5000)) << "the pile stays";
+    EXPECT_EQ(w.RinPos, 0);
+    EXPECT_TRUE(traced.data().contains(" drop 1 bytes: 0 expected, line quiet for 100 ms\n"))
+        << traced.data().toStdString();
+    w.rec_Click();
+    f.receive("41");
+    EXPECT_EQ(f.state(), QStringLiteral("L2RB 110 Play@200"));
+}
+
+TEST(Receiver, OnlyACountPastTheExpectedLengthIsDroppedWhenTheLineFallsQuiet) {
+    Receiving f;
+    Form1& w = *f.form;
+    // A short count waits, however long, and still carries over into the next reply.
+    f.send(0x06, 4);
+    f.receive("12");
+    QTest::qWait(3 * Form1::rinQuietMs);
+    EXPECT_EQ(w.RinCnt, 1);
+    w.SendBuf = {0x01}; // power up: the reply length stays 4
+    w.Isd_Comm2_Send(1);
+    f.receive("00");
+    EXPECT_EQ(std::pair(int(w.RinCnt), int(w.RinPos)), std::pair(2, 1));
+    // Past the length in force, the pile goes once the line is quiet.
+    w.RinNeedCnt = 1;
+    f.receive("5555");
+    EXPECT_EQ(w.RinCnt, 4);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.RinCnt == 0; }, 5000));
+    EXPECT_EQ(w.RinPos, 0);
+    // A read operation that resets a pile first leaves nothing for the quiet to drop.
+    f.receive("5555");
+    f.send(0x09, 3);
+    f.receive("00");
+    QTest::qWait(3 * Form1::rinQuietMs);
+    EXPECT_EQ(std::pair(int(w.RinCnt), int(w.RinBuf[0])), std::pair(1, 0x00));
 }
