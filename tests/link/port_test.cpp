@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QHelpEvent>
 #include <QPushButton>
 #include <QTimer>
 
@@ -111,4 +112,18 @@ TEST(PortControl, AFailedOpeningAddsTheRemedyForItsCause) {
         EXPECT_EQ(std::pair(box.caption, box.icon),
                   std::pair(QString("串口状态"), MessageBox::Icon::Critical));
     EXPECT_EQ(f.form->Command16->text(), "打开串口");
+}
+
+TEST(PortControl, Combo1sTooltipSaysWhichDeviceItsNumberOpensAndWhetherItIsThereNow) {
+    FormFixture f;
+    f.port->absentPorts = {4};
+    f.form->Combo1->setEditText("3");
+    EXPECT_EQ(f.form->Combo1->toolTip(), "串口号 3 打开 fake3\n该设备现在存在");
+    f.form->Combo1->setEditText("4");
+    EXPECT_EQ(f.form->Combo1->toolTip(), "串口号 4 打开 fake4\n该设备现在不存在");
+    // Plugged in while the number stays chosen: the tooltip says so when it next shows.
+    f.port->absentPorts.clear();
+    QHelpEvent hover(QEvent::ToolTip, QPoint(2, 2), f.form->Combo1->mapToGlobal(QPoint(2, 2)));
+    QCoreApplication::sendEvent(f.form->Combo1, &hover);
+    EXPECT_EQ(f.form->Combo1->toolTip(), "串口号 4 打开 fake4\n该设备现在存在");
 }
