@@ -31,6 +31,24 @@ void storeReplyByte(FormState& s, uint8_t byte, LinkTrace* trace) {
     s.RinCnt = uint8_t(s.RinCnt + 1);
 }
 
+// How many bytes from RinBuf(0) on the decoding of a command reads.
+uint8_t bytesDecoded(uint8_t command) {
+    switch (command) {
+    case 0x06: // RD_PLAY_PTR
+    case 0x08: // RD_REC_PTR
+        return 4;
+    case 0x80: // SET_PLAY
+    case 0x82: // SET_ERASE
+        return 5;
+    case 0x09: // DEVID
+        return 3;
+    case 0x60: // the board's current address
+        return 2;
+    default:
+        return 0;
+    }
+}
+
 } // namespace
 
 void Form1::MSComm1_OnComm() {
@@ -51,7 +69,19 @@ void Form1::MSComm1_OnComm() {
             storeReplyByte(*this, uint8_t(c), MSComm1->trace());
         stored = true;
     }
-    if (stored && RinCnt == RinNeedCnt) {
+    // A count carried over from before the hand-over can complete a reply whose own bytes have
+    // not all arrived: RinBuf then still holds an older reply's bytes where the decoding reads,
+    // and those are never shown as this reply's. The reply is dropped as one not understood.
+    if (stored && RinCnt == RinNeedCnt && RinPos < bytesDecoded(SendCmd)) {
+        if (LinkTrace* trace = MSComm1->trace())
+            trace->dropped(RinCnt,
+                           QStringLiteral("reply to %1 completed by a count from before its hand-over, "
+                                          "only %2 of its bytes since")
+                               .arg(hexText(std::span<const uint8_t>(&SendCmd, 1)).trimmed())
+                               .arg(RinPos));
+        RinCnt = 0;
+        RinPos = 0;
+    } else if (stored && RinCnt == RinNeedCnt) {
         const uint8_t command = SendCmd;
         // Traced before any box goes up, so that the trace keeps the board's timing.
         const auto traceReply = [&](const QString& meaning) {

@@ -175,3 +175,35 @@ TEST(Receiver, OnlyACountPastTheExpectedLengthIsDroppedWhenTheLineFallsQuiet) {
     QTest::qWait(3 * Form1::rinQuietMs);
     EXPECT_EQ(std::pair(int(w.RinCnt), int(w.RinBuf[0])), std::pair(1, 0x00));
 }
+
+TEST(Receiver, ACountFromBeforeTheHandOverNeverShowsAnOlderReplysBytes) {
+    Receiving f;
+    Form1& w = *f.form;
+    QBuffer traced;
+    traced.open(QIODevice::WriteOnly);
+    LinkTrace trace(&traced);
+    f.port->setTrace(&trace);
+    f.send(0x80, 5, 5);
+    f.receive("8000100020");
+    ASSERT_EQ(f.boxes->shown.size(), 1);
+    // One byte of a read-pointer answer is counted, then a power-up keeps that count, then the
+    // play range is set: the board's four-byte answer completes the count of five, but only four
+    // of the bytes are this reply's.
+    f.send(0x06, 4);
+    f.receive("12");
+    w.SendBuf = {0x01};
+    w.Isd_Comm2_Send(1);
+    w.St_Play_Text->setText("00 40");
+    w.St_Play_Text1->setText("00 5c");
+    w.set_play_addr_Click();
+    f.receive("80004000");
+    EXPECT_EQ(f.boxes->shown.size(), 1) << f.boxes->shown.last().text.toStdString();
+    EXPECT_EQ(w.RinCnt + w.RinPos, 0);
+    EXPECT_TRUE(traced.data().contains(" drop 5 bytes: reply to 80 completed by a count from before its "
+                                       "hand-over, only 4 of its bytes since\n"))
+        << traced.data().toStdString();
+    // The next answer is understood as ever.
+    f.receive("8000400050");
+    ASSERT_EQ(f.boxes->shown.size(), 2);
+    EXPECT_EQ(f.boxes->shown[1].text, "80 00 40 00 50 ");
+}
