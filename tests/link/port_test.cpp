@@ -95,25 +95,6 @@ TEST(Unplug, ADeviceGoneAtAWriteLeavesTheLinkClosedAndTheTransmitterIdle) {
     EXPECT_EQ(f.port->writesWhileClosed, 0);
 }
 
-TEST(PortControl, AFailedOpeningAddsTheRemedyForItsCause) {
-    FormFixture f;
-    f.port->absentPorts = {2};
-    f.port->busyPorts = {3};
-    for (const char* number : {"2", "3"}) {
-        f.form->Combo1->setEditText(number);
-        f.form->Command16_Click();
-    }
-    ASSERT_EQ(f.boxes->shown.size(), 2);
-    EXPECT_EQ(f.boxes->shown[0].text, "无法打开串口 2（fake2）：No such file or directory\n"
-                                      "系统中没有任何串口设备：请检查适配器是否插好。");
-    EXPECT_EQ(f.boxes->shown[1].text, "无法打开串口 3（fake3）：Permission error while locking the device\n"
-                                      "fake3 正被另一个程序占用：请先关闭那个程序，或让它释放该串口。");
-    for (const auto& box : f.boxes->shown)
-        EXPECT_EQ(std::pair(box.caption, box.icon),
-                  std::pair(QString("串口状态"), MessageBox::Icon::Critical));
-    EXPECT_EQ(f.form->Command16->text(), "打开串口");
-}
-
 TEST(PortControl, Combo1sTooltipSaysWhichDeviceItsNumberOpensAndWhetherItIsThereNow) {
     FormFixture f;
     f.port->absentPorts = {4};
