@@ -113,7 +113,7 @@ void Form1::MSComm1_OnComm() {
         case 0x09: { // DEVID: the third byte names the model
             const QString model = DeviceType(RinBuf[2]);
             traceReply(QStringLiteral("DEVID %1").arg(model));
-            MsgBox(model, MessageBox::Icon::Information, QStringLiteral("器件类型"));
+            MsgBox(model, MessageBox::Icon::Information, tr("器件类型"));
             break;
         }
         case 0x41: // REC: the board records, the player is its source
@@ -142,7 +142,7 @@ void Form1::MSComm1_OnComm() {
         case 0x81: // SET_REC
             if (RecOn) {
                 traceReply(QStringLiteral("SET_REC while recording"));
-                MsgBox(QStringLiteral("请先停止上一次录音"));
+                MsgBox(tr("请先停止上一次录音"));
                 break;
             }
             traceReply(QStringLiteral("SET_REC"));
@@ -183,7 +183,7 @@ void Form1::MSComm1_DeviceLost(const QString& reason) {
     SendPos = 0;
     if (MSComm1->portOpen())
         MSComm1->setPortOpen(false);
-    Command16->setText(QStringLiteral("打开串口"));
+    Command16->setText(tr("打开串口"));
     Seril_StDig->setFillColor(QColor(0xFF, 0xFF, 0xFF));
     MsgBox(tr("串口 %1 已断开：%2").arg(MSComm1->deviceFor(MSComm1->commPort()), reason),
            MessageBox::Icon::Critical, tr("串口状态"));

@@ -14,7 +14,7 @@ void Form1::Isd_Comm2_Send(uint8_t SendBytCnt) {
     SendPos = 0;
     SendLen = SendBytCnt;
     if (!MSComm1->portOpen()) {
-        MsgBox(QStringLiteral("串口没打开"), MessageBox::Icon::Critical, QStringLiteral("串口状态"));
+        MsgBox(tr("串口没打开"), MessageBox::Icon::Critical, tr("串口状态"));
         return;
     }
     // Restarting the timer puts the new frame's first byte 50 ms after this hand-over.

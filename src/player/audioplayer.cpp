@@ -19,7 +19,8 @@ constexpr int64_t kChunkFrames = 4096;
 // the last sample should have been heard.
 constexpr int64_t kEndGraceMs = 250;
 
-const QString kNoOutputNotice = QStringLiteral("没有可用的声音输出设备，播放将静音进行");
+const char* const kNoOutputNotice =
+    QT_TRANSLATE_NOOP("AudioPlayer", "没有可用的声音输出设备，播放将静音进行");
 
 // Qt's PulseAudio output may still call into a sink from the sound server's thread a moment after the
 // sink was stopped (under load, with an underrun just before): deleted at once, the sink then crashes
@@ -226,7 +227,8 @@ void AudioPlayer::tellNoOutput() {
     // Queued: the window answers with a modal box, whose nested event loop may run any handler (even
     // "close") while the engine would still be in the middle of starting a run.
     QMetaObject::invokeMethod(
-        this, [this] { emit notice(kNoOutputNotice); }, Qt::QueuedConnection);
+        this, [this] { emit notice(QCoreApplication::translate("AudioPlayer", kNoOutputNotice)); },
+        Qt::QueuedConnection);
 }
 
 void AudioPlayer::haltOutput() {

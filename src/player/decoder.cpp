@@ -4,6 +4,7 @@
 #include "player/mp3decoder.h"
 #include "player/sndfiledecoder.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -82,24 +83,24 @@ std::unique_ptr<Decoder> openDecoder(const QString& path, QString* error) {
     if (!error)
         error = &ignored;
     if (path.isEmpty()) {
-        *error = QStringLiteral("没有指定文件");
+        *error = QCoreApplication::translate("Decoder", "没有指定文件");
         return nullptr;
     }
     const QFileInfo info(path);
     if (!info.exists()) {
-        *error = QStringLiteral("文件不存在");
+        *error = QCoreApplication::translate("Decoder", "文件不存在");
         return nullptr;
     }
     if (info.isDir()) {
-        *error = QStringLiteral("这是一个文件夹，不是音频文件");
+        *error = QCoreApplication::translate("Decoder", "这是一个文件夹，不是音频文件");
         return nullptr;
     }
     if (!info.isReadable()) {
-        *error = QStringLiteral("文件无法读取（没有读取权限）");
+        *error = QCoreApplication::translate("Decoder", "文件无法读取（没有读取权限）");
         return nullptr;
     }
     if (info.size() == 0) {
-        *error = QStringLiteral("文件是空的");
+        *error = QCoreApplication::translate("Decoder", "文件是空的");
         return nullptr;
     }
 

@@ -12,8 +12,13 @@
 #include <vector>
 
 namespace {
-const QString kNotMp3 = QStringLiteral("不是可以播放的 mp3 文件（无法识别或已损坏）");
-const QString kNoAudio = QStringLiteral("文件里没有可以播放的声音数据（可能已损坏或被截断）");
+const char* const kNotMp3 = QT_TRANSLATE_NOOP("Decoder", "不是可以播放的 mp3 文件（无法识别或已损坏）");
+const char* const kNoAudio =
+    QT_TRANSLATE_NOOP("Decoder", "文件里没有可以播放的声音数据（可能已损坏或被截断）");
+// Looked up when a file fails, in the interface language chosen at start-up.
+QString reason(const char* text) {
+    return QCoreApplication::translate("Decoder", text);
+}
 } // namespace
 
 // mpg123 reads each frame's header and body with reads of a few hundred bytes and skips with small
@@ -101,7 +106,8 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::open(const QString& path, QString* error
     int err = MPG123_OK;
     decoder->m_handle = mpg123_new(nullptr, &err);
     if (!decoder->m_handle) {
-        *error = QStringLiteral("mp3 解码器无法启动：%1").arg(QString::fromUtf8(mpg123_plain_strerror(err)));
+        *error = QCoreApplication::translate("Decoder", "mp3 解码器无法启动：%1")
+                     .arg(QString::fromUtf8(mpg123_plain_strerror(err)));
         return nullptr;
     }
     mpg123_handle* h = decoder->m_handle;
@@ -111,18 +117,18 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::open(const QString& path, QString* error
 
     decoder->m_reader = std::make_unique<Reader>(path);
     if (!decoder->m_reader->open()) {
-        *error = QCoreApplication::translate("Mp3Decoder", "文件无法读取");
+        *error = QCoreApplication::translate("Decoder", "文件无法读取");
         return nullptr;
     }
     if (mpg123_replace_reader_handle(h, &Reader::read, &Reader::seek, nullptr) != MPG123_OK ||
         mpg123_open_handle(h, decoder->m_reader.get()) != MPG123_OK) {
-        *error = kNotMp3;
+        *error = reason(kNotMp3);
         return nullptr;
     }
     // The scan reads every frame header: the only way to know the length of a VBR file without a
     // Xing header, and it builds the seek index that makes seeking exact.
     if (mpg123_scan(h) != MPG123_OK) {
-        *error = kNotMp3;
+        *error = reason(kNotMp3);
         return nullptr;
     }
     long rate = 0;
@@ -130,26 +136,26 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::open(const QString& path, QString* error
     int encoding = 0;
     if (mpg123_getformat(h, &rate, &channels, &encoding) != MPG123_OK || rate <= 0 || channels < 1 ||
         channels > 2) {
-        *error = kNotMp3;
+        *error = reason(kNotMp3);
         return nullptr;
     }
     // One fixed output format for the whole file: a stream that switches rate or channel count midway
     // is converted by mpg123 instead of changing under the sound output.
     mpg123_format_none(h);
     if (mpg123_format(h, rate, channels, MPG123_ENC_SIGNED_16) != MPG123_OK) {
-        *error = kNotMp3;
+        *error = reason(kNotMp3);
         return nullptr;
     }
     const off_t length = mpg123_length(h);
     if (length <= 0) {
-        *error = kNoAudio;
+        *error = reason(kNoAudio);
         return nullptr;
     }
     decoder->m_sampleRate = static_cast<int>(rate);
     decoder->m_channels = channels;
     decoder->m_frames = static_cast<int64_t>(length);
     if (!decoder->seek(0)) {
-        *error = kNotMp3;
+        *error = reason(kNotMp3);
         return nullptr;
     }
     return decoder;

@@ -1,6 +1,7 @@
 // libsndfile behind the Decoder interface.
 #include "player/sndfiledecoder.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <sndfile.h>
@@ -8,9 +9,14 @@
 #include <algorithm>
 
 namespace {
-const QString kNotAudio = QStringLiteral("不是可以播放的音频文件（无法识别格式或已损坏）");
-const QString kNoAudio = QStringLiteral("文件里没有可以播放的声音数据（可能已损坏或被截断）");
-const QString kBadShape = QStringLiteral("文件的采样率或声道数无法播放");
+const char* const kNotAudio = QT_TRANSLATE_NOOP("Decoder", "不是可以播放的音频文件（无法识别格式或已损坏）");
+const char* const kNoAudio =
+    QT_TRANSLATE_NOOP("Decoder", "文件里没有可以播放的声音数据（可能已损坏或被截断）");
+const char* const kBadShape = QT_TRANSLATE_NOOP("Decoder", "文件的采样率或声道数无法播放");
+// Looked up when a file fails, in the interface language chosen at start-up.
+QString reason(const char* text) {
+    return QCoreApplication::translate("Decoder", text);
+}
 } // namespace
 
 SndfileDecoder::~SndfileDecoder() {
@@ -24,22 +30,22 @@ std::unique_ptr<SndfileDecoder> SndfileDecoder::open(const QString& path, QStrin
     const QByteArray name = QFile::encodeName(path);
     SNDFILE* file = sf_open(name.constData(), SFM_READ, &info);
     if (!file) {
-        *error = kNotAudio;
+        *error = reason(kNotAudio);
         return nullptr;
     }
     std::unique_ptr<SndfileDecoder> decoder(new SndfileDecoder);
     decoder->m_file = file;
     if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG) {
         *isMpeg = true;
-        *error = kNotAudio;
+        *error = reason(kNotAudio);
         return nullptr;
     }
     if (info.samplerate <= 0 || info.samplerate > 768000 || info.channels < 1 || info.channels > 8) {
-        *error = kBadShape;
+        *error = reason(kBadShape);
         return nullptr;
     }
     if (info.frames <= 0 || !info.seekable) {
-        *error = kNoAudio;
+        *error = reason(kNoAudio);
         return nullptr;
     }
     // Float files louder than full scale clip instead of wrapping around when read as 16-bit.
