@@ -105,6 +105,18 @@ TEST(EnglishTranslation, KeepsPlaceholdersLinesAndPatternsAndLeavesNoChinese) {
         EXPECT_EQ(placeholders(m.translation), placeholders(m.source)) << describe(m);
         EXPECT_EQ(m.translation.count(u'\n'), m.source.count(u'\n')) << describe(m);
         EXPECT_FALSE(holdsChinese(m.translation)) << describe(m) << " -> " << m.translation.toStdString();
+        // A save dialog's filter: "description (patterns);;...", the patterns as they were.
+        if (m.source.contains(QLatin1String(";;"))) {
+            static const QRegularExpression patterns(QStringLiteral("\\([^)]*\\)"));
+            QStringList from, to;
+            for (const auto& match : patterns.globalMatch(m.source))
+                from << match.captured();
+            for (const auto& match : patterns.globalMatch(m.translation))
+                to << match.captured();
+            EXPECT_EQ(to, from) << describe(m);
+            EXPECT_EQ(m.translation.count(QLatin1String(";;")), m.source.count(QLatin1String(";;")))
+                << describe(m);
+        }
         // The open dialog's filter: description|pattern pairs, the patterns as they were.
         if (m.source.contains(u'|')) {
             filterSeen = true;
