@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Quillory needs (only those missing), through sudo when not root.
 #   scripts/setup.sh            packages to build and run the console
-#   scripts/setup.sh --tests    also the tools the tests use (sound server, sox, lame)
+#   scripts/setup.sh --package  also the tools that build its Debian package
+#   scripts/setup.sh --tests    also the tools the tests use (sound server, sox, lame, the package's
+#                               checkers)
 set -euo pipefail
 
 packages=(
@@ -10,9 +12,15 @@ packages=(
   libmpg123-dev libsndfile1-dev
   fonts-wqy-microhei
 )
-if [[ "${1:-}" == "--tests" ]]; then
+# cpack finds the programs' library dependencies with file and dpkg-shlibdeps.
+package_tools=(dpkg-dev file)
+case "${1:-}" in
+--package) packages+=("${package_tools[@]}") ;;
+--tests)
   packages+=(libgtest-dev pulseaudio pulseaudio-utils sox libsox-fmt-mp3 lame clang-format)
-fi
+  packages+=("${package_tools[@]}" desktop-file-utils appstream groff-base binutils)
+  ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

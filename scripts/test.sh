@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the debug build, then the same tests under
-# AddressSanitizer + UndefinedBehaviorSanitizer. A PulseAudio null sink is started for the
-# playback tests (they are skipped, not failed, where no sound server can run).
-#   scripts/test.sh             both builds
+# AddressSanitizer + UndefinedBehaviorSanitizer, then the release build, which also makes the
+# Debian package and checks it. A PulseAudio null sink is started for the playback tests (they
+# are skipped, not failed, where no sound server can run).
+#   scripts/test.sh             all three builds
 #   scripts/test.sh debug       one preset only (debug, asan or release)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh --tests
-presets=("${@:-debug asan}")
+presets=("${@:-debug asan release}")
 read -r -a presets <<<"${presets[*]}"
 
 # The script prints the environment the playback tests need (XDG_RUNTIME_DIR, PULSE_SERVER).
@@ -22,5 +23,5 @@ for preset in "${presets[@]}"; do
   echo "== $preset =="
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j2
-  ctest --preset "$preset" -j2 --timeout 300
+  ctest --preset "$preset" -j2 --timeout 300 --no-tests=error
 done

@@ -1,6 +1,7 @@
 // isd1700-sim: plays an ISD1700 board on a pseudo-terminal for any program; prints the device path
 // and runs until killed.
 #include "boardhost.h"
+#include "version.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -19,6 +20,7 @@
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("isd1700-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLORY_VERSION));
 
     QStringList models;
     for (const auto& t : Isd1700Model::chipTypes())
@@ -29,6 +31,7 @@ int main(int argc, char** argv) {
         QStringLiteral("A simulated ISD1700 voice-recorder board on a pseudo-terminal. Prints the device "
                        "to open, then answers frames on it until killed."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption modelOption(QStringLiteral("model"),
                                          QStringLiteral("Chip on the board: %1 (default %2).")
                                              .arg(models.join(QStringLiteral(", ")),

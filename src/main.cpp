@@ -1,5 +1,6 @@
 // The console's entry point: command-line options, then the window on the real serial port,
 // audio engine, file dialog and message boxes.
+#include "app/captionfont.h"
 #include "app/form1.h"
 #include "app/messagebox.h"
 #include "boardhost.h"
@@ -9,6 +10,7 @@
 #include "link/serialdevices.h"
 #include "player/audioplayer.h"
 #include "player/qtfiledialog.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -45,7 +47,8 @@ QStringList withSimulatedBoardDefault(QStringList args) {
 bool noWindowSystem(int argc, char** argv) {
 #ifdef Q_OS_LINUX
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-platform") == 0)
+        // Qt takes its options with one dash or two; --help-all shows them with two.
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
             return false;
     }
     return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
@@ -65,6 +68,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillory"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLORY_VERSION));
+    // Lets a Wayland desktop match the window to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUILLORY_APP_ID));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -76,8 +81,12 @@ int main(int argc, char** argv) {
                       QStringLiteral("Attaches the built-in simulated ISD1700 board as port N (default 1, "
                                      "--simulate-board alone) over a pseudo-terminal."),
                       QStringLiteral("N")});
-    if (!parser.parse(withSimulatedBoardDefault(QApplication::arguments())))
+    const QStringList arguments = withSimulatedBoardDefault(QApplication::arguments());
+    if (!parser.parse(arguments))
         return refuse(parser.errorText());
+    // --help offers --help-all; only Qt's own processing prints it, with Qt's options, and exits.
+    if (parser.isSet(QStringLiteral("help-all")))
+        parser.process(arguments);
     if (parser.isSet(QStringLiteral("help")))
         parser.showHelp(0);
     if (parser.isSet(QStringLiteral("version")))
@@ -134,6 +143,8 @@ int main(int argc, char** argv) {
     platform.messageBox = std::move(messageBox);
 
     Form1 form(std::move(platform));
+    if (const QString warning = captionFontWarning(form); !warning.isEmpty())
+        std::fprintf(stderr, "%s\n", qPrintable(warning));
     // Boxes and the dialog are modal to the window once it exists.
     boxes->setParent(&form);
     dialog->setParent(&form);

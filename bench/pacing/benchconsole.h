@@ -1,6 +1,7 @@
 // What the link benches share: a pseudo-terminal whose master plays the board, read on a thread of
 // its own so that arrival times are taken as the bytes land, and Form1 on the product's serial
-// port with silent stand-ins for the player, the file dialog and the message box.
+// port with silent stand-ins for the player (unless a bench brings the real one), the file dialog and
+// the message box.
 #pragma once
 
 #include "app/form1.h"
@@ -128,14 +129,16 @@ public:
     }
 };
 
-// Form1 with port 1 naming the pty's slave, opened.
-inline std::unique_ptr<Form1> consoleOn(const QString& slavePath) {
+// Form1 with port 1 naming the pty's slave, opened; the silent stand-ins where no player or dialog is
+// given.
+inline std::unique_ptr<Form1> consoleOn(const QString& slavePath, std::unique_ptr<MediaPlayer> player = {},
+                                        std::unique_ptr<FileDialog> dialog = {}) {
     LinkSettings settings;
     settings.portDevices.insert(1, slavePath);
     Form1::Platform platform;
     platform.serialPort = std::make_unique<QtSerialPort>(settings);
-    platform.mediaPlayer = std::make_unique<SilentPlayer>();
-    platform.fileDialog = std::make_unique<NoDialog>();
+    platform.mediaPlayer = player ? std::move(player) : std::make_unique<SilentPlayer>();
+    platform.fileDialog = dialog ? std::move(dialog) : std::make_unique<NoDialog>();
     platform.messageBox = std::make_unique<PrintedBox>();
     auto form = std::make_unique<Form1>(std::move(platform));
     form->MSComm1->setCommPort(1);

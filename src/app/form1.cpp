@@ -4,6 +4,7 @@
 
 #include "app/catalogue.h"
 #include "app/chippicture.h"
+#include "version.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -32,7 +33,10 @@ QLabel* label(QWidget* parent, const char* name, const QString& caption) {
 }
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
-    return named(new QPushButton(caption, parent), name);
+    auto* pushButton = named(new QPushButton(caption, parent), name);
+    // Return and keypad Enter press the focused button, as Space does.
+    pushButton->setAutoDefault(true);
+    return pushButton;
 }
 
 QLineEdit* textBox(QWidget* parent, const char* name, const QString& text, int maxLength = 0) {
@@ -88,7 +92,7 @@ Form1::~Form1() {
 
 void Form1::buildControls() {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Quillory.exe  Version:2.01"));
+    setWindowTitle(QStringLiteral("Quillory.exe  Version:" QUILLORY_VERSION));
     setFixedSize(twipsToPixels(formWidthTwips), twipsToPixels(formHeightTwips));
     // A compact face that holds both the Chinese captions and the Latin ones in the designed boxes.
     QFont font = this->font();
@@ -125,6 +129,10 @@ void Form1::buildControls() {
     Label2 = label(Frame3, "Label2", QStringLiteral("串口号"));
     Combo1 = named(new QComboBox(Frame3), "Combo1");
     Combo1->setEditable(true);
+    // Typing sets the box's text as typed: the list stays as designed, and no completion turns "mic"
+    // into the source "Mic".
+    Combo1->setInsertPolicy(QComboBox::NoInsert);
+    Combo1->setCompleter(nullptr);
     for (int n = 1; n <= 16; ++n)
         Combo1->addItem(QString::number(n));
     Combo1->setCurrentIndex(0);
@@ -143,6 +151,7 @@ void Form1::buildControls() {
     PlayPoint->setRange(0, 30000);
     PlayPoint->setSingleStep(1);
     PlayPoint->setPageStep(10);
+    PlayPoint->setFocusPolicy(Qt::StrongFocus); // a tab stop, like every other control with a Tab place
     for (int i = 0; i < 5; ++i) {
         // Colours are set at start-up by the level display.
         auto* box = new Shape(Shape::Kind::Rectangle, Qt::white, Frame3);
@@ -157,6 +166,8 @@ void Form1::buildControls() {
     Label3 = label(Frame7, "Label3", QStringLiteral("音源"));
     sound_in = named(new QComboBox(Frame7), "sound_in");
     sound_in->setEditable(true);
+    sound_in->setInsertPolicy(QComboBox::NoInsert);
+    sound_in->setCompleter(nullptr);
     sound_in->addItems({QStringLiteral("Lin"), QStringLiteral("Mic"), QStringLiteral("LM")});
     sound_in->setCurrentIndex(0);
     Label4 = label(Frame7, "Label4", QStringLiteral("监听"));
@@ -252,6 +263,9 @@ void Form1::setTabOrder() {
     std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1].second, order[i].second);
+    // The window opens with the focus on the first control of the order.
+    if (!order.empty())
+        order.front().second->setFocus();
 }
 
 void Form1::MsgBox(const QString& text, MessageBox::Icon icon, const QString& caption) {

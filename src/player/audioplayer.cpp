@@ -6,6 +6,7 @@
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
+#include <QCoreApplication>
 #include <QMediaDevices>
 
 #include <algorithm>
@@ -19,6 +20,24 @@ constexpr int64_t kChunkFrames = 4096;
 constexpr int64_t kEndGraceMs = 250;
 
 const QString kNoOutputNotice = QStringLiteral("没有可用的声音输出设备，播放将静音进行");
+
+// Qt's PulseAudio output may still call into a sink from the sound server's thread a moment after the
+// sink was stopped (under load, with an underrun just before): deleted at once, the sink then crashes
+// the program. A sink that is done with is stopped and deleted only a good while later, outliving the
+// engine if need be.
+constexpr int kRetiredSinkLifeMs = 2000;
+
+void retire(std::unique_ptr<QAudioSink> sink) {
+    if (!sink)
+        return;
+    sink->stop();
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app)
+        return;
+    QAudioSink* retired = sink.release();
+    retired->setParent(app);
+    QTimer::singleShot(kRetiredSinkLifeMs, retired, &QObject::deleteLater);
+}
 } // namespace
 
 AudioPlayer::AudioPlayer(QObject* parent) : MediaPlayer(parent) {
@@ -27,6 +46,9 @@ AudioPlayer::AudioPlayer(QObject* parent) : MediaPlayer(parent) {
     m_feedTimer.setTimerType(Qt::PreciseTimer);
     m_feedTimer.setInterval(kFeedIntervalMs);
     connect(&m_feedTimer, &QTimer::timeout, this, &AudioPlayer::feed);
+    m_dropParked.setSingleShot(true);
+    m_dropParked.setInterval(0);
+    connect(&m_dropParked, &QTimer::timeout, this, [this] { m_parked.reset(); });
 }
 
 AudioPlayer::~AudioPlayer() {
@@ -77,21 +99,39 @@ int64_t AudioPlayer::positionMs() const {
 void AudioPlayer::open() {
     close();
     m_openError.clear();
-    QString error;
-    m_decoder = openDecoder(m_fileName, &error);
-    if (!m_decoder) {
-        m_openError = error;
-        return;
+    // Taken before the file is read, so that a change made while it is being read shows next time.
+    const FileStamp stamp = FileStamp::of(m_fileName);
+    if (m_parked && m_parkedPath == m_fileName && m_parkedStamp.matches(stamp) && m_parked->seek(0)) {
+        m_decoder = std::move(m_parked);
+    } else {
+        m_parked.reset();
+        QString error;
+        m_decoder = openDecoder(m_fileName, &error);
+        if (!m_decoder) {
+            m_openError = error;
+            return;
+        }
+        ++m_freshOpens;
     }
+    m_dropParked.stop();
+    m_decoderPath = m_fileName;
+    m_decoderStamp = stamp;
     m_mode = mciModeStop;
     m_heldFrame = 0;
 }
 
 void AudioPlayer::close() {
     haltOutput();
-    m_decoder.reset();
+    if (m_decoder) {
+        m_parked = std::move(m_decoder);
+        m_parkedPath = m_decoderPath;
+        m_parkedStamp = m_decoderStamp;
+        m_dropParked.start();
+    }
     m_mode = mciModeNotOpen;
     m_heldFrame = 0;
+    m_fromSet = false;
+    m_from = 0;
 }
 
 void AudioPlayer::play() {
@@ -168,8 +208,10 @@ bool AudioPlayer::openSink() {
     m_sinkBufferBytes = int64_t{m_decoder->sampleRate()} * kBufferMs / 1000 * bytesPerFrame;
     sink->setBufferSize(static_cast<qsizetype>(m_sinkBufferBytes));
     QIODevice* io = sink->start();
-    if (!io || sink->error() != QAudio::NoError || sink->state() == QAudio::StoppedState)
+    if (!io || sink->error() != QAudio::NoError || sink->state() == QAudio::StoppedState) {
+        retire(std::move(sink));
         return false;
+    }
     // The sink may settle on another size than asked; the position arithmetic needs the real one.
     m_sinkBufferBytes = std::max<int64_t>(sink->bufferSize(), bytesPerFrame);
     m_sink = std::move(sink);
@@ -194,11 +236,8 @@ void AudioPlayer::haltOutput() {
         return;
     m_heldFrame = currentFrame();
     m_feedTimer.stop();
-    if (m_sink) {
-        m_sink->stop();
-        m_sink.reset();
-        m_sinkIo = nullptr;
-    }
+    retire(std::move(m_sink));
+    m_sinkIo = nullptr;
     m_pending.clear();
     m_running = false;
 }
@@ -247,7 +286,7 @@ void AudioPlayer::feedSink() {
         m_sink->state() == QAudio::StoppedState) {
         // The sound server went away midway: carry on silently from where the sound was.
         const int64_t at = currentFrame();
-        m_sink.reset();
+        retire(std::move(m_sink));
         m_sinkIo = nullptr;
         m_pending.clear();
         tellNoOutput();

@@ -22,7 +22,8 @@ public:
     ~AudioPlayer() override;
 
     // "Stop" and a file that has played to its end both hold the file at its start: the next "Play"
-    // starts at 0, or at From when From was set since the last "Play".
+    // starts at 0, or at From when From was set since the last "Play". A From set before "close" or
+    // "Open" belonged to the file then held and is forgotten: an opened file is held at its start.
     void setCommand(const QString& word) override;
     QString command() const override { return m_command; }
     void setFileName(const QString& path) override { m_fileName = path; }
@@ -41,6 +42,9 @@ public:
     int64_t positionMs() const;
     // True while a run plays on the silent clock because no output device took the sound.
     bool isSilent() const { return m_running && !m_sink; }
+    // How many times "Open" read a file from scratch; a re-open of the file just closed, unchanged on
+    // disk, keeps what the first open learned and is not counted.
+    int freshOpens() const { return m_freshOpens; }
 
     // Output buffer: small enough that "Play" is heard and "Pause" falls silent within 40 ms.
     static constexpr int kBufferMs = 30;
@@ -75,6 +79,16 @@ private:
     int32_t m_mode = mciModeNotOpen;
 
     std::unique_ptr<Decoder> m_decoder;
+    QString m_decoderPath;
+    FileStamp m_decoderStamp;
+    // The decoder of the file "close" let go, kept until the event loop turns: the window rewinds a
+    // finished file with "close" and "Open" in one handler, every 200 ms, and a long mp3 must not be
+    // scanned again each time.
+    std::unique_ptr<Decoder> m_parked;
+    QString m_parkedPath;
+    FileStamp m_parkedStamp;
+    QTimer m_dropParked;
+    int m_freshOpens = 0;
     // Frame the file is held at while no run is going.
     int64_t m_heldFrame = 0;
 

@@ -4,10 +4,15 @@
 #include "player/mp3decoder.h"
 #include "player/sndfiledecoder.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
 #include <limits>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 int32_t Decoder::lengthMs() const {
     return static_cast<int32_t>(std::min<int64_t>(msAtFrame(m_frames), std::numeric_limits<int32_t>::max()));
@@ -30,6 +35,38 @@ int64_t Decoder::msAtFrame(int64_t frame) const {
         return 0;
     // frames() of a file is below 2^40 for any rate, so the product cannot overflow.
     return frame / m_sampleRate * 1000 + frame % m_sampleRate * 1000 / m_sampleRate;
+}
+
+FileStamp FileStamp::of(const QString& path) {
+    FileStamp stamp;
+    if (path.isEmpty())
+        return stamp;
+#ifdef Q_OS_UNIX
+    // stat() in one call: the inode tells a file replaced under the same name, the change time a file
+    // rewritten in place within the modification time's resolution.
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return stamp;
+    stamp.device = uint64_t(st.st_dev);
+    stamp.inode = uint64_t(st.st_ino);
+    stamp.size = int64_t(st.st_size);
+    stamp.modifiedNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stamp.changedNs = int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+#else
+    const QFileInfo info(path);
+    if (!info.exists())
+        return stamp;
+    stamp.size = info.size();
+    stamp.modifiedNs = info.lastModified().toMSecsSinceEpoch() * 1000000;
+    stamp.changedNs = info.metadataChangeTime().toMSecsSinceEpoch() * 1000000;
+#endif
+    stamp.valid = true;
+    return stamp;
+}
+
+bool FileStamp::matches(const FileStamp& other) const {
+    return valid && other.valid && device == other.device && inode == other.inode && size == other.size &&
+           modifiedNs == other.modifiedNs && changedNs == other.changedNs;
 }
 
 namespace {

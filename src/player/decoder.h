@@ -32,5 +32,19 @@ protected:
     int64_t m_frames = 0;
 };
 
+// What tells one version of a file on disk from another: a file replaced, rewritten or touched since
+// gets another stamp. A path that cannot be examined gets a stamp that matches nothing.
+struct FileStamp {
+    bool valid = false;
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    int64_t size = 0;
+    int64_t modifiedNs = 0;
+    int64_t changedNs = 0;
+
+    static FileStamp of(const QString& path);
+    bool matches(const FileStamp& other) const;
+};
+
 // Opens path for decoding; on failure returns null and puts an operator-readable reason in *error.
 std::unique_ptr<Decoder> openDecoder(const QString& path, QString* error);

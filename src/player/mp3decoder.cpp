@@ -1,17 +1,89 @@
 // libmpg123 behind the Decoder interface.
 #include "player/mp3decoder.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <mpg123.h>
 
 #include <algorithm>
+#include <cstring>
 #include <mutex>
+#include <vector>
 
 namespace {
 const QString kNotMp3 = QStringLiteral("不是可以播放的 mp3 文件（无法识别或已损坏）");
 const QString kNoAudio = QStringLiteral("文件里没有可以播放的声音数据（可能已损坏或被截断）");
 } // namespace
+
+// mpg123 reads each frame's header and body with reads of a few hundred bytes and skips with small
+// seeks. Left to its own file reader that is a system call each, and the scan of a 1-hour file costs
+// over ten times what it does through this buffer.
+class Mp3Decoder::Reader {
+public:
+    explicit Reader(const QString& path) : m_file(path) {}
+    bool open() { return m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered); }
+
+    static ssize_t read(void* handle, void* out, size_t bytes) {
+        return static_cast<Reader*>(handle)->read(static_cast<char*>(out), bytes);
+    }
+    static off_t seek(void* handle, off_t offset, int whence) {
+        return static_cast<Reader*>(handle)->seek(offset, whence);
+    }
+
+private:
+    ssize_t read(char* out, size_t bytes) {
+        size_t done = 0;
+        while (done < bytes) {
+            if (m_at == m_filled) {
+                const qint64 got = m_file.read(m_buffer.data(), qint64(m_buffer.size()));
+                if (got < 0 && done == 0)
+                    return -1;
+                if (got <= 0)
+                    break;
+                m_start += m_filled;
+                m_filled = size_t(got);
+                m_at = 0;
+            }
+            const size_t n = std::min(bytes - done, m_filled - m_at);
+            std::memcpy(out + done, m_buffer.data() + m_at, n);
+            m_at += n;
+            done += n;
+        }
+        return ssize_t(done);
+    }
+
+    off_t seek(off_t offset, int whence) {
+        int64_t target = offset;
+        if (whence == SEEK_CUR)
+            target += m_start + int64_t(m_at);
+        else if (whence == SEEK_END)
+            target += m_file.size();
+        else if (whence != SEEK_SET)
+            return -1;
+        if (target < 0)
+            return -1;
+        // Most seeks skip within what has been read already.
+        if (target >= m_start && target <= m_start + int64_t(m_filled)) {
+            m_at = size_t(target - m_start);
+            return off_t(target);
+        }
+        if (!m_file.seek(target))
+            return -1;
+        m_start = target;
+        m_filled = 0;
+        m_at = 0;
+        return off_t(target);
+    }
+
+    QFile m_file;
+    std::vector<char> m_buffer = std::vector<char>(64 * 1024);
+    int64_t m_start = 0; // file offset of m_buffer[0]
+    size_t m_filled = 0;
+    size_t m_at = 0;
+};
+
+Mp3Decoder::Mp3Decoder() = default;
 
 Mp3Decoder::~Mp3Decoder() {
     if (m_handle) {
@@ -37,8 +109,13 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::open(const QString& path, QString* error
     // recording; quiet keeps a damaged file from writing to the console.
     mpg123_param(h, MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0.);
 
-    const QByteArray name = QFile::encodeName(path);
-    if (mpg123_open(h, name.constData()) != MPG123_OK) {
+    decoder->m_reader = std::make_unique<Reader>(path);
+    if (!decoder->m_reader->open()) {
+        *error = QCoreApplication::translate("Mp3Decoder", "文件无法读取");
+        return nullptr;
+    }
+    if (mpg123_replace_reader_handle(h, &Reader::read, &Reader::seek, nullptr) != MPG123_OK ||
+        mpg123_open_handle(h, decoder->m_reader.get()) != MPG123_OK) {
         *error = kNotMp3;
         return nullptr;
     }

@@ -1,8 +1,10 @@
 // mp3 through libmpg123: a full scan at open gives the exact length, gapless decoding trims the encoder's
-// delay and padding, and seeking lands on the exact frame.
+// delay and padding, and seeking lands on the exact frame. The file is read through a buffer of our own.
 #pragma once
 
 #include "player/decoder.h"
+
+#include <memory>
 
 struct mpg123_handle_struct;
 
@@ -17,6 +19,9 @@ public:
     int64_t read(int16_t* out, int64_t maxFrames) override;
 
 private:
-    Mp3Decoder() = default;
+    class Reader;
+
+    Mp3Decoder();
+    std::unique_ptr<Reader> m_reader;
     mpg123_handle_struct* m_handle = nullptr;
 };

@@ -26,6 +26,10 @@ void dropFile(Form1& w) {
     w.PlayerRun = false;
     w.DisFileNanmeText->setText(QStringLiteral(".mp3"));
     w.MusicFileLenText->clear();
+    // No file, no time scale: as before the first file, the slider means 0 ms wherever it is, and
+    // the cue button is ignored (SetMusicPoint_Click).
+    w.PointScale = 0;
+    w.PointMode = 0;
     w.PlayPoint->setValue(0);
     w.PlayPosit = 0;
     w.PlayPointText->setText(w.DipPlayPosit(0));

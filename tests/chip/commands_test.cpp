@@ -52,15 +52,12 @@ TEST(CommandCatalogue, EachButtonSendsItsFrameAndSetsItsLampsFlagsAndReplyLength
     };
     for (const auto& [button, frame, lamp, need] : catalogue) {
         // Closed, the frame is built but only the link's message comes; recording or not, rec restarts
-        // the count. The analog path is as after start-up, or with greyed boxes and an edited source.
+        // the count.
         for (bool open : {true, false}) {
             SCOPED_TRACE(testing::Message() << frame << " open=" << open);
             Bench f;
             if (!open)
                 f.w.Command16_Click(); // closes it again
-            for (QCheckBox* box : {f.w.SoundMon, f.w.SPKon})
-                box->setCheckState(open ? Qt::Unchecked : Qt::PartiallyChecked);
-            f.w.sound_in->setEditText(open ? "Lin" : "mic");
             const QString all = f.lit(true);
             f.w.Bottmp(0).setVisible(open);
             f.w.RecOn = !open;
@@ -141,6 +138,40 @@ TEST(AddressCommands, LongerEraseEntriesAreDroppedSilently) {
         EXPECT_EQ(std::tuple(int(f.w.RinNeedCnt), f.lit(), f.boxes->shown.size(), f.drain()),
                   std::tuple(5, QString("Right(4)"), 0, QByteArray()));
     }
+}
+
+TEST(AnalogPath, TheTwelveSettingsAtEveryVolumeStepAndWhatCountsAsOff) {
+    constexpr auto off = Qt::Unchecked, on = Qt::Checked, grey = Qt::PartiallyChecked;
+    // Source, monitor, speaker, and the frames at the volume steps 0 to 4. Only an exact list entry
+    // selects a source; a greyed box counts as off.
+    const std::tuple<const char*, Qt::CheckState, Qt::CheckState, const char*> rows[] = {
+        {"Lin", off, off, "650d04 650d03 650d02 650d01 650d00"},
+        {"Lin", off, on, "650c04 650c03 650c02 650c01 650c00"},
+        {"Lin", on, off, "650d0c 650d0b 650d0a 650d09 650d08"},
+        {"Lin", on, on, "650c0c 650c0b 650c0a 650c09 650c08"},
+        {"Mic", off, off, "650d44 650d43 650d42 650d41 650d40"},
+        {"Mic", off, on, "650c44 650c43 650c42 650c41 650c40"},
+        {"Mic", on, off, "650d4c 650d4b 650d4a 650d49 650d48"},
+        {"Mic", on, on, "650c4c 650c4b 650c4a 650c49 650c48"},
+        {"LM", off, off, "650d14 650d13 650d12 650d11 650d10"},
+        {"LM", off, on, "650c14 650c13 650c12 650c11 650c10"},
+        {"LM", on, off, "650d1c 650d1b 650d1a 650d19 650d18"},
+        {"LM", on, on, "650c1c 650c1b 650c1a 650c19 650c18"},
+        {"mic", on, on, "650c0c 650c0b 650c0a 650c09 650c08"},
+        {"LM ", off, off, "650d04 650d03 650d02 650d01 650d00"},
+        {"", off, off, "650d04 650d03 650d02 650d01 650d00"},
+        {"Mic", grey, grey, "650d44 650d43 650d42 650d41 650d40"}};
+    Bench f;
+    for (const auto& [source, monitor, speaker, frames] : rows)
+        for (uint8_t step = 0; step <= 4; ++step) {
+            f.w.sound_in->setEditText(QString::fromUtf8(source));
+            f.w.SoundMon->setCheckState(monitor);
+            f.w.SPKon->setCheckState(speaker);
+            f.w.VolStep = step;
+            f.w.si_ok->click();
+            EXPECT_EQ(f.drain(), QByteArray(frames).split(' ')[step])
+                << source << monitor << speaker << int(step);
+        }
 }
 
 TEST(ChipOverPty, EachCommandFamilyGoesOutByteByByteNeverBeforeItsTick) {

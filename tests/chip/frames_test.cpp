@@ -1,6 +1,4 @@
-// The frame builders without a window: the address parser (its rules, and safety for any text a
-// paste can give) and the analog-path frame.
-#include "chip/analogpath.h"
+// The address parser without a window: its rules, and safety for any text a paste can give.
 #include "chip/strtohex.h"
 
 #include <gtest/gtest.h>
@@ -53,20 +51,4 @@ TEST(StrToHex, LongTextsAreParsedWholeAndTheCountStopsAt255) {
     QString at254 = text.left(252) + "ab";
     EXPECT_EQ(parse(at254, 85), std::pair(85, all.left(168) + "ab"));
     EXPECT_EQ(parse(text, all.size() / 2), std::pair(255, all));
-}
-
-TEST(AnalogPathFrame, TheTwelveRowsHoldForEveryVolumeStepAndNothingElseSelectsASource) {
-    // A text that is no exact list entry counts as "Lin"; a step past four as volume zero.
-    const std::pair<QString, int> sources[] = {{"Lin", 0x00}, {"Mic", 0x40}, {"LM", 0x10}, {"mic", 0},
-                                               {"Mic ", 0},   {"", 0},       {"麦克风", 0}};
-    for (const auto& [source, bits] : sources)
-        for (bool monitor : {false, true})
-            for (bool speaker : {false, true})
-                for (int step : {0, 1, 2, 3, 4, 5, 128, 255}) {
-                    SCOPED_TRACE(testing::Message() << source.toStdString() << monitor << speaker << step);
-                    EXPECT_EQ(chip::analogPathFrame(source, monitor, speaker, uint8_t(step)),
-                              (std::array<uint8_t, 3>{0x65, uint8_t(speaker ? 0x0C : 0x0D),
-                                                      uint8_t(bits + monitor * 8 + qMax(4 - step, 0))}));
-                }
-    EXPECT_EQ(chip::analogPathFrame("LM", false, false, 0), (std::array<uint8_t, 3>{0x65, 0x0D, 0x14}));
 }

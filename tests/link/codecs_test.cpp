@@ -10,13 +10,19 @@
 #include <gtest/gtest.h>
 
 TEST(DeviceTable, ElevenModelsByTheWholeByteAndUnknownForTheRest) {
-    FormFixture f; // the eleven names are checked end to end against the board model
-    int known = 0;
-    for (int id = 0; id <= 255; ++id) {
-        const QString name = f.form->DeviceType(uint8_t(id));
-        known += f.form->DevKnown;
-        EXPECT_EQ(name == "未知器件", !f.form->DevKnown) << id;
+    FormFixture f;
+    const std::pair<uint8_t, const char*> table[] = {
+        {0x80, "ISD1730"},  {0x90, "ISD1720"},  {0xA0, "ISD1760"},  {0xA8, "ISD1750"},  {0xB0, "ISD1740"},
+        {0xC0, "ISD17150"}, {0xC8, "ISD17120"}, {0xD0, "ISD1790"},  {0xE0, "ISD17240"}, {0xE8, "ISD17210"},
+        {0xF0, "ISD17180"}, {0x00, "未知器件"}, {0x81, "未知器件"}, {0xA4, "未知器件"}, {0xF8, "未知器件"},
+        {0xFF, "未知器件"}, {0x10, "未知器件"}};
+    for (const auto& [id, name] : table) {
+        EXPECT_EQ(f.form->DeviceType(id), QString::fromUtf8(name)) << int(id);
+        EXPECT_EQ(f.form->DevKnown, name[0] == 'I') << int(id);
     }
+    int known = 0;
+    for (int id = 0; id <= 255; ++id)
+        known += f.form->DeviceType(uint8_t(id)) != QStringLiteral("未知器件");
     EXPECT_EQ(known, 11);
 }
 

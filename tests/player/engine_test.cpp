@@ -1,5 +1,6 @@
 // The audio engine with no sound server: exact length and seeking of wav and every kind of mp3, bad
-// files, and the player as the window drives it on the silent real-time clock.
+// files with their reasons, re-opening, and what only the silent real-time clock does. What the window
+// relies on of any media player is in mediaplayer_contract_test.cpp.
 #include "enginefiles.h"
 
 #include "player/audioplayer.h"
@@ -170,25 +171,6 @@ TEST_F(Engine, BadFilesAreRefusedWithAReason) {
     EXPECT_TRUE(player.openError().isEmpty());
 }
 
-TEST_F(Engine, TheWindowsSequencesMakeNoRun) {
-    // The window opens a file with Stop Open Play Pause and rewinds it with Stop Open Play Stop, each in
-    // one handler: neither may start the output. Unknown words change nothing.
-    player.setFileName(vbr);
-    for (const auto& [words, mode] : {std::pair{"Stop Open Play Pause", M::mciModePause},
-                                      std::pair{"close Stop Open Play Stop Eject", M::mciModeStop}}) {
-        command(words);
-        EXPECT_EQ(player.mode(), mode);
-        spin(60);
-        EXPECT_FALSE(player.isSilent());
-        EXPECT_EQ(player.positionMs(), 0);
-        EXPECT_EQ(player.length(), 1234);
-    }
-    EXPECT_EQ(notices.count(), 0);
-    command("close");
-    EXPECT_EQ(player.mode(), M::mciModeNotOpen);
-    EXPECT_EQ(player.length(), 0);
-}
-
 TEST_F(Engine, SilentPlaybackRunsInRealTimeToTheEnd) {
     load(wav);
     QElapsedTimer wall;
@@ -206,40 +188,39 @@ TEST_F(Engine, SilentPlaybackRunsInRealTimeToTheEnd) {
     EXPECT_EQ(notices.count(), 1);
 }
 
-TEST_F(Engine, FromPauseAndResume) {
-    load(vbr);
-    player.setFrom(1000);
-    command("Play");
-    EXPECT_EQ(player.positionMs(), 1000);
-    ASSERT_TRUE(waitFor([&] { return player.positionMs() >= 1100; }));
-    command("Pause");
-    const int64_t held = player.positionMs();
-    spin(100);
-    EXPECT_EQ(player.positionMs(), held);
-    command("Play"); // resumes where it was held
-    EXPECT_EQ(player.positionMs(), held);
-    ASSERT_TRUE(waitFor([&] { return player.mode() == M::mciModeStop; }));
-    // From is used once; a new one while playing restarts there; a negative one means the start; one at
-    // or past the end ends the run at once.
-    player.setFrom(700);
-    command("Play Stop Play");
-    EXPECT_EQ(player.positionMs(), 0);
-    for (const int32_t from : {1200, -300, 1235, 2147483647}) {
-        player.setFrom(from);
-        command("Play");
-        EXPECT_EQ(player.positionMs(), from < 1235 ? std::max(from, 0) : 0) << from;
-        EXPECT_EQ(player.mode(), from < 1235 ? M::mciModePlay : M::mciModeStop) << from;
-    }
-}
-
-TEST_F(Engine, StatusUpdateFollowsTheInterval) {
-    QSignalSpy ticks(&player, &M::StatusUpdate);
-    player.setUpdateInterval(20); // even with no file open
-    ASSERT_TRUE(waitFor([&] { return ticks.count() >= 2; }));
-    player.setUpdateInterval(-5); // off, as 0 is
-    const qsizetype stopped = ticks.count();
-    spin(60);
-    EXPECT_EQ(ticks.count(), stopped);
+TEST_F(Engine, AReopenKeepsWhatTheFirstOpenLearnedUntilTheFileChanges) {
+    // The window rewinds a finished file with "close" and "Open" in one handler, every 200 ms.
+    const QString path = files.path("rewound.mp3");
+    ASSERT_TRUE(QFile::copy(vbr, path));
+    load(path);
+    EXPECT_EQ(player.freshOpens(), 1);
+    for (int i = 0; i < 5; ++i)
+        command("close Stop Open Play Stop");
+    EXPECT_EQ(player.freshOpens(), 1);
+    EXPECT_EQ(std::pair(player.mode(), player.positionMs()), std::pair(M::mciModeStop, int64_t{0}));
+    // Rewritten in place with the same bytes: same size and inode, another modification time.
+    QFile same(path);
+    ASSERT_TRUE(same.open(QIODevice::ReadWrite));
+    const QByteArray bytes = same.readAll();
+    spin(30); // file times move in steps of the kernel's tick
+    ASSERT_TRUE(same.seek(0) && same.write(bytes) == bytes.size());
+    same.close();
+    command("close Stop Open");
+    EXPECT_EQ(player.freshOpens(), 2);
+    // Replaced under its name by a file of the same size (another inode).
+    ASSERT_TRUE(QFile::remove(path) && QFile::copy(vbr, path));
+    command("close Stop Open");
+    EXPECT_EQ(player.freshOpens(), 3);
+    // Another name for the same bytes is another file.
+    player.setFileName(vbr);
+    command("close Stop Open");
+    EXPECT_EQ(player.freshOpens(), 4);
+    // "close" lets the file go once the event loop turns: a later "Open" reads it afresh.
+    command("close");
+    spin(20);
+    command("Open");
+    EXPECT_EQ(player.freshOpens(), 5);
+    EXPECT_EQ(player.length(), 1234);
 }
 
 TEST_F(Engine, NoticeHandlerMayCloseThePlayer) {

@@ -74,3 +74,15 @@ int64_t SoundCapture::lastAbove(int min) const {
         --f;
     return f;
 }
+
+int SoundCapture::msAtLevel(int min, int below, int64_t from, int64_t to) const {
+    constexpr int64_t block = kRate / 1000;
+    int blocks = 0;
+    for (int64_t b = std::max<int64_t>(from, 0); b + block <= std::min(to, frames()); b += block) {
+        int peak = 0;
+        for (int64_t f = b; f < b + block; ++f)
+            peak = std::max(peak, level(f));
+        blocks += peak >= min && peak < below;
+    }
+    return blocks;
+}

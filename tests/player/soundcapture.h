@@ -32,6 +32,9 @@ public:
     int level(int64_t frame) const;
     int64_t firstAbove(int min, int64_t from = 0) const;
     int64_t lastAbove(int min) const;
+    // Milliseconds, counted in 1 ms blocks, between the frames from and to whose peak lies in
+    // [min, below): an underrun's gap of silence is not counted as sound.
+    int msAtLevel(int min, int below, int64_t from, int64_t to) const;
 
 private:
     QProcess m_parec;

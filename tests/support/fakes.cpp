@@ -122,16 +122,85 @@ void FakeSerialPort::raiseEvent(int code) {
 void FakeMediaPlayer::setCommand(const QString& word) {
     m_command = word;
     commands.append(word);
-    if (word == QLatin1String("Open")) {
-        m_openError = failOpenWith;
-        modeValue = failOpenWith.isEmpty() ? mciModeStop : mciModeNotOpen;
-    } else if (word == QLatin1String("Play")) {
-        modeValue = mciModePlay;
-    } else if (word == QLatin1String("Pause")) {
-        modeValue = mciModePause;
-    } else if (word == QLatin1String("Stop")) {
-        modeValue = mciModeStop;
-    } else if (word.compare(QLatin1String("close"), Qt::CaseInsensitive) == 0) {
-        modeValue = mciModeNotOpen;
+    const QString w = word.trimmed().toLower();
+    if (w == QLatin1String("open")) {
+        open();
+    } else if (w == QLatin1String("close")) {
+        close();
+    } else if (w == QLatin1String("play")) {
+        play();
+    } else if (w == QLatin1String("pause")) {
+        if (m_mode == mciModePlay)
+            m_mode = mciModePause;
+    } else if (w == QLatin1String("stop")) {
+        if (m_mode != mciModeNotOpen) {
+            m_mode = mciModeStop;
+            m_position = 0;
+        }
+    }
+}
+
+void FakeMediaPlayer::setFrom(int32_t ms) {
+    fromWrites.append(ms);
+    m_from = std::max<int32_t>(ms, 0);
+}
+
+void FakeMediaPlayer::setUpdateInterval(int32_t ms) {
+    const int32_t interval = std::max<int32_t>(ms, 0);
+    // As the engine's timer: the same interval written again does not push the next event back.
+    if (interval != m_updateInterval)
+        m_sinceStatus = 0;
+    m_updateInterval = interval;
+}
+
+void FakeMediaPlayer::open() {
+    close();
+    const int32_t length = files.value(m_fileName, -1);
+    if (length < 0) {
+        m_openError = QStringLiteral("文件不存在");
+        return;
+    }
+    if (length == 0) {
+        m_openError = QStringLiteral("文件里没有可以播放的声音数据");
+        return;
+    }
+    m_openError.clear();
+    m_length = length;
+    m_mode = mciModeStop;
+}
+
+void FakeMediaPlayer::close() {
+    m_mode = mciModeNotOpen;
+    m_length = 0;
+    m_position = 0;
+    m_from.reset();
+}
+
+void FakeMediaPlayer::play() {
+    if (m_mode == mciModeNotOpen)
+        return;
+    if (m_from) {
+        m_position = *std::exchange(m_from, std::nullopt);
+    } else if (m_mode == mciModePlay) {
+        return;
+    }
+    m_mode = mciModePlay;
+    if (m_position >= m_length) {
+        // A start at or past the end plays nothing.
+        m_mode = mciModeStop;
+        m_position = 0;
+    }
+}
+
+void FakeMediaPlayer::advance(int64_t ms) {
+    for (int64_t i = 0; i < ms; ++i) {
+        if (m_mode == mciModePlay && ++m_position >= m_length) {
+            m_mode = mciModeStop;
+            m_position = 0;
+        }
+        if (m_updateInterval > 0 && ++m_sinceStatus >= m_updateInterval) {
+            m_sinceStatus = 0;
+            emit StatusUpdate();
+        }
     }
 }

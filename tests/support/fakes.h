@@ -9,11 +9,13 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class FakeMessageBox final : public MessageBox {
 public:
@@ -108,40 +110,53 @@ private:
     quint64 m_openings = 0;
 };
 
+// The player as the audio engine behaves (the same contract suite runs on both), on a clock the test
+// turns: files of known length, a position that runs while playing, a file held at its start after
+// "Open", "Stop" and its end, From for the next "Play", and StatusUpdate every UpdateInterval.
 class FakeMediaPlayer final : public MediaPlayer {
 public:
     void setCommand(const QString& word) override;
     QString command() const override { return m_command; }
     void setFileName(const QString& path) override { m_fileName = path; }
     QString fileName() const override { return m_fileName; }
-    void setFrom(int32_t ms) override {
-        from = ms;
-        fromWrites.append(ms);
-    }
-    int32_t length() const override { return lengthMs; }
-    int32_t mode() const override { return modeValue; }
-    void setUpdateInterval(int32_t ms) override { m_updateInterval = ms; }
+    void setFrom(int32_t ms) override;
+    int32_t length() const override { return m_length; }
+    int32_t mode() const override { return m_mode; }
+    void setUpdateInterval(int32_t ms) override;
     int32_t updateInterval() const override { return m_updateInterval; }
     void setShareable(bool on) override { shareable = on; }
     QString openError() const override { return m_openError; }
 
-    // Raises the status event as the 200 ms tick would.
-    void tick() { emit StatusUpdate(); }
+    // Turns the clock by ms, one millisecond at a time: a playing file advances and at its end is held
+    // at its start; a status event comes after every UpdateInterval, as the window's handlers may
+    // change the player in between.
+    void advance(int64_t ms);
+    // One status event now, as a late one that was queued before the interval went to 0.
+    void raiseStatus() { emit StatusUpdate(); }
+    // Where the sound is in the open file, in ms.
+    int64_t positionMs() const { return m_position; }
     void announce(const QString& text) { emit notice(text); }
 
-    QStringList commands; // every word issued, in order
-    int32_t from = -1;
-    QList<int32_t> fromWrites;
-    int32_t lengthMs = 0;
-    int32_t modeValue = mciModeNotOpen;
+    // The files the fake can open, with their lengths in ms; any other path fails to open.
+    QMap<QString, int32_t> files;
+    QStringList commands;      // every word issued, in order
+    QList<int32_t> fromWrites; // every From written, in order
     bool shareable = false;
-    QString failOpenWith; // "Open" fails with this reason when not empty
 
 private:
+    void open();
+    void close();
+    void play();
+
     QString m_command;
     QString m_fileName;
-    int32_t m_updateInterval = 0;
     QString m_openError;
+    int32_t m_length = 0;
+    int32_t m_mode = mciModeNotOpen;
+    int64_t m_position = 0;
+    std::optional<int32_t> m_from;
+    int32_t m_updateInterval = 0;
+    int32_t m_sinceStatus = 0;
 };
 
 class FakeFileDialog final : public FileDialog {
