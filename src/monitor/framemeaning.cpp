@@ -8,10 +8,6 @@
 
 namespace {
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("FrameMeaning", text);
-}
-
 struct Operation {
     uint8_t command;
     const char* name;
@@ -37,11 +33,14 @@ QString analogPath(uint8_t speaker, uint8_t path) {
     const bool mic = path & 0x40;
     if ((speaker & ~0x01) != 0x0C || (path & 0xA0) != 0 || volume > 4 || (lm && mic))
         return QString();
-    return tr("音源 %1，监听 %2，SPK %3，音量 %4")
+    return QCoreApplication::translate("FrameMeaning", "音源 %1，监听 %2，SPK %3，音量 %4")
         .arg(mic  ? QStringLiteral("Mic")
              : lm ? QStringLiteral("LM")
                   : QStringLiteral("Lin"),
-             (path & 0x08) ? tr("开") : tr("关"), (speaker & 0x01) ? tr("关") : tr("开"))
+             (path & 0x08) ? QCoreApplication::translate("FrameMeaning", "开")
+                           : QCoreApplication::translate("FrameMeaning", "关"),
+             (speaker & 0x01) ? QCoreApplication::translate("FrameMeaning", "关")
+                              : QCoreApplication::translate("FrameMeaning", "开"))
         .arg(4 - volume);
 }
 
@@ -55,12 +54,15 @@ QString frameMeaning(std::span<const uint8_t> frame) {
         if (candidate.command == frame[0])
             op = &candidate;
     if (!op)
-        return tr("不在命令表中的命令 %1").arg(hex(frame.first(1)));
+        return QCoreApplication::translate("FrameMeaning", "不在命令表中的命令 %1").arg(hex(frame.first(1)));
 
-    const QString name = op->name ? QString::fromLatin1(op->name) : tr("读当前地址（板子自己的命令）");
+    const QString name = op->name
+                             ? QString::fromLatin1(op->name)
+                             : QCoreApplication::translate("FrameMeaning", "读当前地址（板子自己的命令）");
     const std::span<const uint8_t> parameters = frame.subspan(1);
     if (frame.size() != op->length) {
-        QString text = tr("%1（应为 %2 字节）").arg(name).arg(op->length);
+        QString text =
+            QCoreApplication::translate("FrameMeaning", "%1（应为 %2 字节）").arg(name).arg(op->length);
         if (!parameters.empty())
             text += QLatin1Char(' ') + hex(parameters);
         return text;

@@ -6,10 +6,6 @@
 
 namespace {
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("TypedFrame", text);
-}
-
 int digitValue(QChar c) {
     const char16_t u = c.unicode();
     if (u >= u'0' && u <= u'9')
@@ -71,16 +67,20 @@ QString typedFrameMessage(const TypedFrame& typed) {
     case TypedFrame::Error::None:
         return QString();
     case TypedFrame::Error::Empty:
-        return tr("请输入要发送的帧：1 到 8 个十六进制字节，例如 09 或 80 01 23 04 56");
+        return QCoreApplication::translate(
+            "TypedFrame", "请输入要发送的帧：1 到 8 个十六进制字节，例如 09 或 80 01 23 04 56");
     case TypedFrame::Error::NotHex:
-        return tr("“%1”不是十六进制字节：每个字节写两位十六进制数字（0–9、A–F），字节之间用空格隔开")
+        return QCoreApplication::translate(
+                   "TypedFrame",
+                   "“%1”不是十六进制字节：每个字节写两位十六进制数字（0–9、A–F），字节之间用空格隔开")
             .arg(typed.refused);
     case TypedFrame::Error::TooLong:
-        return tr("帧最多 8 个字节，这里有 %1 个").arg(typed.refused);
+        return QCoreApplication::translate("TypedFrame", "帧最多 8 个字节，这里有 %1 个").arg(typed.refused);
     case TypedFrame::Error::BadReplyLength:
         if (typed.refused.trimmed().isEmpty())
-            return tr("请填写应答长度：0 到 16 之间的整数");
-        return tr("应答长度“%1”无效：请填 0 到 16 之间的整数").arg(typed.refused);
+            return QCoreApplication::translate("TypedFrame", "请填写应答长度：0 到 16 之间的整数");
+        return QCoreApplication::translate("TypedFrame", "应答长度“%1”无效：请填 0 到 16 之间的整数")
+            .arg(typed.refused);
     }
     return QString();
 }
