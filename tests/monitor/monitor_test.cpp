@@ -119,6 +119,13 @@ TEST(TrafficMonitor, ASessionOnTheFakePortGivesItsRowsAndASavedFileThatIsItsTrac
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), traced.data());
     EXPECT_EQ(traced.data().count('\n'), 19);
+    // Each hand-over with the reply length its button declares (DEVID 3, SET_PLAY 5, 0x60 3).
+    QStringList handOvers;
+    for (const QString& line : QString::fromUtf8(traced.data()).split('\n'))
+        if (line.section(' ', 1, 1) == "send")
+            handOvers << line.section(' ', 1);
+    EXPECT_EQ(handOvers.join('\n').toStdString(),
+              "send 09, reply 3 bytes\nsend 80 01 23 04 56, reply 5 bytes\nsend 60, reply 3 bytes");
     EXPECT_FALSE(f.log().saveTo(dir.filePath("no-such-dir/saved.txt"), &error));
     EXPECT_FALSE(error.isEmpty());
 }
