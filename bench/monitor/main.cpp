@@ -83,7 +83,9 @@ Pacing pace(QApplication& app, Form1& form, TrafficLog& log, std::mutex& lock, s
     form.SendBuf.assign(count, 0);
     for (int i = 1; i < count; ++i)
         form.SendBuf[size_t(i)] = uint8_t(i);
-    const qint64 rowsBefore = log.rowsGone() + log.rowCount();
+    // Every row made so far; the one on top that says how many went is none of them.
+    const auto rowsMade = [&] { return log.rowsGone() + log.rowCount() - (log.rowsGone() > 0 ? 1 : 0); };
+    const qint64 rowsBefore = rowsMade();
     form.Isd_Comm2_Send(uint8_t(count));
     runUntil(
         app, [&] { return !form.Timer1->isActive(); }, 30000);
@@ -91,7 +93,7 @@ Pacing pace(QApplication& app, Form1& form, TrafficLog& log, std::mutex& lock, s
         app, [] { return false; }, 200);
     answer = false;
     Pacing p;
-    p.rows = int(log.rowsGone() + log.rowCount() - rowsBefore);
+    p.rows = int(rowsMade() - rowsBefore);
     std::lock_guard guard(lock);
     if (arrivals.size() != size_t(count))
         return p;
