@@ -25,6 +25,7 @@ class QLineEdit;
 class QPushButton;
 class QScrollBar;
 class QTimer;
+class TrafficMonitor;
 
 class Form1 : public QWidget, public FormState {
     Q_OBJECT
@@ -188,6 +189,9 @@ public:
     void VoilceVal_Click();
     void VoiclePtrTimer_Timer();
 
+    // ---- Traffic monitor (monitor/) ----
+    TrafficMonitor* Monitor = nullptr;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -199,6 +203,7 @@ private:
     void bindChip();
     void bindPlayer();
     void bindVolume();
+    void bindMonitor();
 
     Platform m_platform;
     bool m_unloaded = false;
