@@ -1,5 +1,6 @@
-// The audio engine with no sound server: exact length and seeking of wav and every kind of mp3, bad
-// files with their reasons, re-opening, and what only the silent real-time clock does. What the window
+// The audio engine with no sound server: exact length and seeking of every kind of wav and mp3,
+// the decoder chosen by content, files refused with their reasons, re-opening, and what only the silent
+// real-time clock does. What the window
 // relies on of any media player is in mediaplayer_contract_test.cpp.
 #include "enginefiles.h"
 
@@ -9,14 +10,22 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <numeric>
+#include <thread>
 #include <tuple>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 // No sound server, even where one runs: the connection is made once per process, after this.
@@ -169,6 +178,82 @@ TEST_F(Engine, BadFilesAreRefusedWithAReason) {
     EXPECT_EQ(notices.count(), 0);
     load(wav);
     EXPECT_TRUE(player.openError().isEmpty());
+}
+
+TEST_F(Engine, TheContentDecidesWhateverTheName) {
+    QFile mp3(cbr);
+    ASSERT_TRUE(mp3.open(QIODevice::ReadOnly));
+    const QString flac = files.sox("sweep.flac", {wav, "%OUT"});
+    // (original, copy's name): every name is tried on every kind of content.
+    const std::pair<QString, QString> cases[] = {
+        {wav, "wav-named.mp3"},   {wav, "wav-with-no-extension"}, {wav, "wav-named.txt"},
+        {vbr, "mp3-named.wav"},   {vbr, "mp3-with-no-extension"}, {vbr, "mp3-named.flac"},
+        {flac, "flac-named.mp3"},
+    };
+    for (const auto& [original, name] : cases) {
+        SCOPED_TRACE(qPrintable(name));
+        const QString copy = files.path(name);
+        ASSERT_TRUE(QFile::copy(original, copy));
+        load(copy);
+        EXPECT_TRUE(player.openError().isEmpty()) << qPrintable(player.openError());
+        EXPECT_EQ(player.length(), 1234);
+        EXPECT_EQ(decodeAll(copy), decodeAll(original));
+    }
+    // An mp3 with something before its first frame, which only mpg123 makes out.
+    const QString junk = files.write("junk-first", QByteArray(300, '\0') + mp3.readAll());
+    load(junk);
+    EXPECT_TRUE(player.openError().isEmpty()) << qPrintable(player.openError());
+    EXPECT_EQ(player.length(), 1234);
+    // A wav that is not an mp3 is not called a damaged mp3, whatever its name.
+    QFile whole(wav);
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    load(files.write("cut-header.mp3", whole.read(40)));
+    EXPECT_FALSE(player.openError().isEmpty());
+    EXPECT_FALSE(player.openError().contains("mp3")) << qPrintable(player.openError());
+}
+
+TEST_F(Engine, WhatIsNotARegularFileIsRefusedAtOnce) {
+    const QString fifo = files.path("pipe.wav");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    // Should an open wait for a writer, this one comes after a while, so the test ends either way.
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (int i = 0; i < 1000 && !done; ++i) {
+            const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                ::close(fd);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    for (const QString& path : {fifo, QString("/dev/zero"), QString("/dev/urandom"), QString("/dev/null")}) {
+        SCOPED_TRACE(qPrintable(path));
+        load(path);
+        EXPECT_TRUE(player.openError().contains("不是普通文件")) << qPrintable(player.openError());
+        EXPECT_EQ(player.mode(), M::mciModeNotOpen);
+    }
+    done = true;
+    writer.join();
+}
+
+TEST_F(Engine, APathLongerThanALibraryWouldTakeOpens) {
+    // Eight folders of 60 Chinese characters: a path of over 1400 bytes.
+    QString folder = files.path({});
+    for (int i = 0; i < 8; ++i)
+        folder += QStringLiteral("/") + QString(60, QChar(0x58F0 + i));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (const QString& original : {wav, vbr}) {
+        const QString path = folder + QStringLiteral("/音频文件.") + QFileInfo(original).suffix();
+        ASSERT_GT(QFile::encodeName(path).size(), 1400);
+        ASSERT_TRUE(QFile::copy(original, path));
+        load(path);
+        EXPECT_TRUE(player.openError().isEmpty()) << qPrintable(player.openError());
+        EXPECT_EQ(player.length(), 1234);
+    }
+    // Beyond what the system opens at all, the message names the path's length, not the file.
+    load(folder + QStringLiteral("/") + QString(900, QChar(0x58F0)) + QStringLiteral(".wav"));
+    EXPECT_TRUE(player.openError().contains("路径太长")) << qPrintable(player.openError());
 }
 
 TEST_F(Engine, SilentPlaybackRunsInRealTimeToTheEnd) {
