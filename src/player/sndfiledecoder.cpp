@@ -6,6 +6,7 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 QString notAudio() {
@@ -44,6 +45,14 @@ sf_count_t fileTell(void* file) {
 }
 
 SF_VIRTUAL_IO fileIo{fileLength, fileSeek, fileRead, fileWrite, fileTell};
+
+// Full scale is ±1.0, as libsndfile delivers every format read as float; louder samples clip, and a
+// sample that is not a number is silence. 32768 maps a 16-bit file converted to float back onto itself.
+int16_t toInt16(float sample) {
+    if (std::isnan(sample))
+        return 0;
+    return static_cast<int16_t>(std::clamp(std::nearbyint(sample * 32768.0f), -32768.0f, 32767.0f));
+}
 } // namespace
 
 SndfileDecoder::~SndfileDecoder() {
@@ -78,8 +87,6 @@ std::unique_ptr<SndfileDecoder> SndfileDecoder::open(std::unique_ptr<QFile>& fil
         *error = QCoreApplication::translate("Decoder", "文件里没有可以播放的声音数据（可能已损坏或被截断）");
         return nullptr;
     }
-    // Float files louder than full scale clip instead of wrapping around when read as 16-bit.
-    sf_command(handle, SFC_SET_CLIPPING, nullptr, SF_TRUE);
     *refusal = Refusal::None;
     decoder->m_sampleRate = info.samplerate;
     decoder->m_channels = info.channels;
@@ -96,6 +103,11 @@ bool SndfileDecoder::seek(int64_t frame) {
 int64_t SndfileDecoder::read(int16_t* out, int64_t maxFrames) {
     if (maxFrames <= 0)
         return 0;
+    // Read as float, whatever the file holds: libsndfile reads floating-point samples as 16-bit without
+    // scaling them (all but silence), and scales every integer width, A-law, µ-law and ADPCM exactly.
+    m_floats.resize(static_cast<size_t>(maxFrames * m_channels));
     // A file cut short ends early: libsndfile returns what is there, then 0.
-    return std::max<sf_count_t>(sf_readf_short(m_file, out, maxFrames), 0);
+    const int64_t got = std::max<sf_count_t>(sf_readf_float(m_file, m_floats.data(), maxFrames), 0);
+    std::transform(m_floats.begin(), m_floats.begin() + got * m_channels, out, toInt16);
+    return got;
 }

@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <memory>
+#include <vector>
 
 struct sf_private_tag;
 
@@ -29,4 +30,5 @@ private:
     SndfileDecoder() = default;
     std::unique_ptr<QFile> m_source;
     sf_private_tag* m_file = nullptr;
+    std::vector<float> m_floats;
 };

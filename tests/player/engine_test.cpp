@@ -1,4 +1,4 @@
-// The audio engine with no sound server: exact length and seeking of every kind of wav and mp3,
+// The audio engine with no sound server: exact length, level and seeking of every kind of wav and mp3,
 // the decoder chosen by content, files refused with their reasons, re-opening, and what only the silent
 // real-time clock does. What the window
 // relies on of any media player is in mediaplayer_contract_test.cpp.
@@ -8,6 +8,7 @@
 #include "player/decoder.h"
 
 #include <QCoreApplication>
+#include <QDataStream>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -18,7 +19,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <functional>
+#include <limits>
 #include <numeric>
 #include <thread>
 #include <tuple>
@@ -117,6 +120,93 @@ TEST_F(Engine, LengthIsExactAndTaggedMp3IsGapless) {
         EXPECT_TRUE(decoded >= least && decoded < beyond) << decoded;
         EXPECT_EQ(decoder->lengthMs(), decoded * 1000 / 44100);
     }
+}
+
+namespace {
+// A mono 8 kHz WAV of 32-bit floating-point samples, written byte by byte.
+QByteArray floatWav(const std::vector<float>& samples) {
+    QByteArray data(reinterpret_cast<const char*>(samples.data()), qsizetype(samples.size() * 4));
+    QByteArray out;
+    QDataStream s(&out, QIODevice::WriteOnly);
+    s.setByteOrder(QDataStream::LittleEndian);
+    s.writeRawData("RIFF", 4);
+    s << quint32(4 + 8 + 16 + 8 + 4 + 8 + data.size());
+    s.writeRawData("WAVEfmt ", 8);
+    s << quint32(16) << quint16(3) << quint16(1) << quint32(8000) << quint32(32000) << quint16(4)
+      << quint16(32);
+    s.writeRawData("fact", 4);
+    s << quint32(4) << quint32(samples.size());
+    s.writeRawData("data", 4);
+    s << quint32(data.size());
+    s.writeRawData(data.constData(), int(data.size()));
+    return out;
+}
+
+double rms(const std::vector<int16_t>& v) {
+    double sum = 0;
+    for (const int16_t x : v)
+        sum += double(x) * x;
+    return v.empty() ? 0 : std::sqrt(sum / double(v.size()));
+}
+} // namespace
+
+TEST_F(Engine, EveryEncodingPlaysAtTheLevelOfItsIntegerOriginal) {
+    const std::vector<int16_t> original = decodeAll(wav);
+    ASSERT_EQ(original.size(), size_t(kFrames * 2));
+    const double level = rms(original);
+    // (file, largest difference from the original in any sample, largest RMS of the difference as a share
+    // of the original's level): lossless conversions come back exactly, the others within their noise.
+    const auto variant = [&](const char* name, QStringList encoding) {
+        return files.sox(name, QStringList{"-D", wav} + encoding + QStringList{"%OUT"});
+    };
+    const std::tuple<QString, int, double> cases[] = {
+        {variant("float32.wav", {"-e", "floating-point", "-b", "32"}), 0, 0},
+        {variant("float64.wav", {"-e", "floating-point", "-b", "64"}), 0, 0},
+        {variant("float32.au", {"-e", "floating-point", "-b", "32"}), 0, 0},
+        {variant("int24.wav", {"-b", "24"}), 0, 0},
+        {variant("int32.wav", {"-b", "32"}), 0, 0},
+        {variant("flac24.flac", {"-b", "24"}), 0, 0},
+        {variant("uint8.wav", {"-b", "8"}), 128, 0.02},
+        {variant("alaw.wav", {"-e", "a-law"}), 1024, 0.03},
+        {variant("ulaw.wav", {"-e", "u-law"}), 1024, 0.03},
+        {variant("ima.wav", {"-e", "ima-adpcm"}), 20000, 0.2},
+        {variant("ms.wav", {"-e", "ms-adpcm"}), 20000, 0.2},
+    };
+    for (const auto& [path, most, noise] : cases) {
+        SCOPED_TRACE(qPrintable(path));
+        auto decoder = open(path);
+        ASSERT_TRUE(decoder);
+        EXPECT_EQ(decoder->channels(), 2);
+        std::vector<int16_t> all = decodeAll(path);
+        // ADPCM pads the last block.
+        ASSERT_TRUE(all.size() >= original.size() && all.size() < original.size() + 2 * 2048) << all.size();
+        all.resize(original.size());
+        std::vector<int16_t> difference(all.size());
+        int largest = 0;
+        for (size_t i = 0; i < all.size(); ++i) {
+            difference[i] = int16_t(std::clamp(all[i] - original[i], -32768, 32767));
+            largest = std::max(largest, std::abs(all[i] - original[i]));
+        }
+        EXPECT_LE(largest, most);
+        EXPECT_LE(rms(difference), noise * level + 0.5);
+        EXPECT_NEAR(rms(all), level, 0.02 * level) << "played at another level";
+    }
+
+    // Six channels, three stereo copies side by side: each channel carries its own original.
+    const QString six = files.sox("six.wav", {"-M", wav, wav, wav, "%OUT"});
+    const std::vector<int16_t> all = decodeAll(six);
+    ASSERT_EQ(all.size(), size_t(kFrames * 6));
+    for (int64_t f = 0; f < kFrames; f += 997)
+        for (int c = 0; c < 6; ++c)
+            ASSERT_EQ(all[size_t(f * 6 + c)], original[size_t(f * 2 + c % 2)]) << f << " " << c;
+
+    // Full scale is ±1.0; louder clips, never wraps; a sample that is not a number is silence.
+    const float inf = std::numeric_limits<float>::infinity();
+    const QString special = files.write(
+        "special.wav", floatWav({0.5f, -0.5f, 1.0f, -1.0f, 1.5f, -1.5f, 1.0f / 32768, -1.0f / 32768, inf,
+                                 -inf, std::numeric_limits<float>::quiet_NaN(), 0.25f}));
+    EXPECT_EQ(decodeAll(special), (std::vector<int16_t>{16384, -16384, 32767, -32768, 32767, -32768, 1, -1,
+                                                        32767, -32768, 0, 8192}));
 }
 
 TEST_F(Engine, SeekLandsOnTheExactFrame) {
