@@ -163,6 +163,7 @@ void AudioPlayer::startOutput(quint64 runId) {
     m_decoded = 0;
     m_decoderDone = false;
     m_pending.clear();
+    m_noticeGiven = false;
     // Looked for again on every play: a sound server that has come back since the last one is found.
     if (!m_output.open(m_decoder->sampleRate(), m_decoder->channels(), kBufferMs))
         tellNoOutput();

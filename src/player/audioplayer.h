@@ -100,7 +100,7 @@ private:
     PulseOutput m_output;
     QByteArray m_pending; // decoded bytes the output has not taken yet
     std::vector<int16_t> m_scratch;
-    bool m_noticeGiven = false;
+    bool m_noticeGiven = false; // this run has told that it plays silent
 
     QTimer m_statusTimer;
     QTimer m_feedTimer;
