@@ -136,6 +136,13 @@ TEST(SoundServer, AwayBackKilledAndBackAgainEveryPlayFindsItOrSaysSoOnce) {
     heard("once the server had come");
     EXPECT_EQ(boxes->shown.size(), 2);
 
+    // Restarted while the file is paused: the connection the last play made has gone stale.
+    listen(false);
+    ASSERT_TRUE(server.stop());
+    ASSERT_TRUE(server.start());
+    heard("after a restart while paused");
+    EXPECT_EQ(boxes->shown.size(), 2);
+
     // Killed during the trial listen: it goes on silent, counting, and says so once.
     const int32_t before = w.PlayPosit;
     ASSERT_TRUE(server.stop());
