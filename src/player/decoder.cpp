@@ -76,12 +76,13 @@ bool FileStamp::matches(const FileStamp& other) const {
 }
 
 namespace {
-QString translated(const char* text) {
-    return QCoreApplication::translate("Decoder", text);
+QString isFolder() {
+    return QCoreApplication::translate("Decoder", "这是一个文件夹，不是音频文件");
 }
 
 QString notRegularFile() {
-    return translated("这不是普通文件（而是设备、管道或套接字），不能当作音频文件打开");
+    return QCoreApplication::translate("Decoder",
+                                       "这不是普通文件（而是设备、管道或套接字），不能当作音频文件打开");
 }
 
 // Why a path could not be opened, in the operator's terms: the file's fault, the permissions, or a
@@ -91,18 +92,20 @@ QString openFailure(int error) {
     switch (error) {
     case ENOENT:
     case ENOTDIR:
-        return translated("文件不存在");
+        return QCoreApplication::translate("Decoder", "文件不存在");
     case EACCES:
     case EPERM:
-        return translated("文件无法读取（没有读取权限）");
+        return QCoreApplication::translate("Decoder", "文件无法读取（没有读取权限）");
     case ENAMETOOLONG:
-        return translated("文件的完整路径太长，系统无法打开（最多 %1 字节）；请把文件移到路径较短的文件夹")
+        return QCoreApplication::translate(
+                   "Decoder",
+                   "文件的完整路径太长，系统无法打开（最多 %1 字节）；请把文件移到路径较短的文件夹")
             .arg(PATH_MAX - 1);
     default:
         break;
     }
 #endif
-    return translated("文件无法读取：%1").arg(qt_error_string(error));
+    return QCoreApplication::translate("Decoder", "文件无法读取：%1").arg(qt_error_string(error));
 }
 
 // Opens path for reading by handle, so that no decoder sees the path. Only a regular file with something
@@ -117,7 +120,7 @@ std::unique_ptr<QFile> openAudioFile(const QString& path, QString* error) {
         return nullptr;
     }
     if (S_ISDIR(st.st_mode)) {
-        *error = translated("这是一个文件夹，不是音频文件");
+        *error = isFolder();
         return nullptr;
     }
     // Checked before opening: opening a serial port would pulse its control lines.
@@ -145,12 +148,12 @@ std::unique_ptr<QFile> openAudioFile(const QString& path, QString* error) {
 #else
     file->setFileName(path);
     if (!file->open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        *error = QFileInfo(path).isDir() ? translated("这是一个文件夹，不是音频文件") : file->errorString();
+        *error = QFileInfo(path).isDir() ? isFolder() : file->errorString();
         return nullptr;
     }
 #endif
     if (file->size() == 0) {
-        *error = translated("文件是空的");
+        *error = QCoreApplication::translate("Decoder", "文件是空的");
         return nullptr;
     }
     return file;
@@ -176,7 +179,7 @@ std::unique_ptr<Decoder> openDecoder(const QString& path, QString* error) {
     if (!error)
         error = &ignored;
     if (path.isEmpty()) {
-        *error = translated("没有指定文件");
+        *error = QCoreApplication::translate("Decoder", "没有指定文件");
         return nullptr;
     }
     std::unique_ptr<QFile> file = openAudioFile(path, error);
