@@ -7,6 +7,7 @@
 #include "link/linkoptions.h"
 #include "link/linktrace.h"
 #include "link/qtserialport.h"
+#include "link/serialdevices.h"
 #include "player/audioplayer.h"
 #include "player/qtfiledialog.h"
 #include "version.h"
@@ -98,6 +99,10 @@ int main(int argc, char** argv) {
     QString error;
     if (!readLinkOptions(parser, link, &error))
         return refuse(error);
+    if (link.listPorts) {
+        std::fputs(portListingText(systemSerialDevices(link.settings)).toLocal8Bit().constData(), stdout);
+        return 0;
+    }
     if (headless) {
         std::fprintf(stderr, "quillory: no window system to open the console on (DISPLAY is not set)\n");
         return 1;

@@ -142,8 +142,15 @@ public:
     void Isd_Comm2_Send(uint8_t SendBytCnt);
     void Timer1_Timer();
     void MSComm1_OnComm();
-    // The port vanished while open (adapter unplugged): back to Closed, the operator told once.
+    // The port went away while open (adapter pulled out, line hung up): back to Closed, the
+    // operator told once.
     void MSComm1_DeviceLost(const QString& reason);
+    // Bytes counted past RinNeedCnt can no longer make a reply; once the line has been quiet for
+    // rinQuietMs (far longer than the gap between two bytes of one reply) they are dropped, so
+    // that the next answer is decoded. RinQuietTimer restarts at every receive event.
+    static constexpr int rinQuietMs = 100;
+    QTimer* RinQuietTimer = nullptr;
+    void RinQuietTimer_Timer();
     QString MyRinByteToStr(const uint8_t* RinByte, uint8_t StartCnt, uint8_t LenCnt);
     QString HexToString(const std::vector<uint8_t>& HexData);
     QString FindChar(uint8_t& ByteTempp);

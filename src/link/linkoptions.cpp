@@ -75,6 +75,10 @@ void addLinkOptions(QCommandLineParser& parser) {
                       QStringLiteral("Trace every byte sent, every chunk received and every decoded reply, "
                                      "with a monotonic time in microseconds, to FILE (- for stderr)."),
                       QStringLiteral("FILE")});
+    parser.addOption({QStringLiteral("list-ports"),
+                      QStringLiteral("List every serial port the system reports (device, description, "
+                                     "manufacturer, serial number, USB vendor:product) with the port number "
+                                     "that opens it under the current mapping, then exit.")});
 }
 
 bool readLinkOptions(const QCommandLineParser& parser, LinkOptions& options, QString* error) {
@@ -132,6 +136,8 @@ bool readLinkOptions(const QCommandLineParser& parser, LinkOptions& options, QSt
         if (read.tracePath.isEmpty())
             return fail(refused("trace", read.tracePath, QStringLiteral("give a file name or - for stderr")));
     }
+
+    read.listPorts = parser.isSet(QStringLiteral("list-ports"));
 
     options = std::move(read);
     return true;

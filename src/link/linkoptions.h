@@ -1,5 +1,5 @@
 // The serial link's command-line options (--port, --baud, --data-bits, --parity, --stop-bits,
-// --flow-control, --trace), added to main's parser and read back into LinkSettings.
+// --flow-control, --trace, --list-ports), added to main's parser and read back into LinkSettings.
 #pragma once
 
 #include "link/linksettings.h"
@@ -10,7 +10,8 @@ class QCommandLineParser;
 
 struct LinkOptions {
     LinkSettings settings;
-    QString tracePath; // empty: no trace; "-": stderr
+    QString tracePath;      // empty: no trace; "-": stderr
+    bool listPorts = false; // print the serial ports the system reports, then exit
 };
 
 void addLinkOptions(QCommandLineParser& parser);

@@ -57,6 +57,14 @@ void LinkTrace::note(const QString& text) {
     line("port", text);
 }
 
+void LinkTrace::lost(const QString& device, const QString& why) {
+    line("lost", QStringLiteral("%1: %2").arg(device, why));
+}
+
+void LinkTrace::dropped(int count, const QString& why) {
+    line("drop", QStringLiteral("%1 bytes: %2").arg(count).arg(why));
+}
+
 void LinkTrace::line(const char* kind, const QString& rest) {
     if (!m_out)
         return;

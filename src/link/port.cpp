@@ -32,10 +32,13 @@ void Form1::Command16_Click() {
     }
     MSComm1->setCommPort(number);
     if (!MSComm1->setPortOpen(true)) {
-        MsgBox(QStringLiteral("无法打开串口 %1（%2）：%3")
-                   .arg(number)
-                   .arg(MSComm1->deviceFor(number), MSComm1->errorString()),
-               MessageBox::Icon::Critical, QStringLiteral("串口状态"));
+        QString text = tr("无法打开串口 %1（%2）：%3")
+                           .arg(number)
+                           .arg(MSComm1->deviceFor(number), MSComm1->errorString());
+        const QString remedy = MSComm1->openRemedy();
+        if (!remedy.isEmpty())
+            text += QLatin1Char('\n') + remedy;
+        MsgBox(text, MessageBox::Icon::Critical, tr("串口状态"));
         return;
     }
     Command16->setText(QStringLiteral("关闭串口"));

@@ -2,18 +2,44 @@
 #include "link/qtserialport.h"
 
 #include "link/linktrace.h"
+#include "link/serialdevices.h"
 
 #include <utility>
+
+#if defined(Q_OS_UNIX)
+#include <poll.h>
+#endif
+
+namespace {
+
+OpenFailure classifyOpenFailure(QSerialPort::SerialPortError error, const QString& device) {
+    if (error == QSerialPort::DeviceNotFoundError || !deviceNodePresent(device))
+        return OpenFailure::NoDevice;
+    // QSerialPort says "permission" both for a node this user may not open and for one that
+    // another program holds (its lock file, or the exclusive mode of the tty).
+    if (error == QSerialPort::PermissionError)
+        return mayReadWrite(device) ? OpenFailure::Busy : OpenFailure::Permission;
+    return OpenFailure::Other;
+}
+
+} // namespace
 
 QtSerialPort::QtSerialPort(LinkSettings settings, QObject* parent)
     : SerialPort(parent), m_settings(std::move(settings)) {
     connect(&m_port, &QSerialPort::readyRead, this, &QtSerialPort::readArrived);
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialPort::portError);
+    m_watch.setInterval(watchMs);
+    connect(&m_watch, &QTimer::timeout, this, &QtSerialPort::watchLine);
 }
 
 QtSerialPort::~QtSerialPort() {
+    m_watch.stop();
     m_port.disconnect(this);
     m_port.close();
+}
+
+bool QtSerialPort::devicePresent(int16_t number) const {
+    return deviceNodePresent(deviceFor(number));
 }
 
 bool QtSerialPort::setPortOpen(bool open) {
@@ -36,13 +62,25 @@ bool QtSerialPort::setPortOpen(bool open) {
     m_port.setFlowControl(m_settings.flowControl);
     if (!m_port.open(QIODevice::ReadWrite)) {
         m_error = m_port.errorString();
+        m_openFailure = classifyOpenFailure(m_port.error(), device);
+        m_openRemedy = openRemedyText(m_openFailure, device, deviceNodeGroup(device), currentUserName(),
+                                      m_openFailure == OpenFailure::NoDevice ? systemSerialDevices(m_settings)
+                                                                             : QList<SerialDeviceFacts>());
         m_port.clearError();
         if (m_trace)
             m_trace->note(QStringLiteral("cannot open %1: %2").arg(device, m_error));
         return false;
     }
+    m_device = device;
     m_error.clear();
+    m_openFailure = OpenFailure::None;
+    m_openRemedy.clear();
     m_in.clear();
+    m_failedReads = 0;
+    ++m_openings;
+#if defined(Q_OS_UNIX)
+    m_watch.start();
+#endif
     if (m_trace)
         m_trace->note(QStringLiteral("opened %1 at %2 baud").arg(device).arg(m_settings.baudRate));
     return true;
@@ -57,9 +95,10 @@ void QtSerialPort::output(const QByteArray& bytes) {
     if (!m_port.isOpen() || bytes.isEmpty())
         return;
     m_port.write(bytes);
-    // Written now rather than at the next turn of the event loop: the pacing is the timer's.
+    // Written now rather than at the next turn of the event loop: the pacing is the timer's. A
+    // write that finds the device gone closes the port on the way.
     m_port.flush();
-    if (m_trace) {
+    if (m_trace && m_port.isOpen()) {
         for (const char c : bytes)
             m_trace->sent(uint8_t(c));
     }
@@ -93,8 +132,11 @@ QByteArray QtSerialPort::input() {
 }
 
 void QtSerialPort::readArrived() {
-    if (takeArrived())
+    ++m_readPathRuns;
+    if (takeArrived()) {
+        m_failedReads = 0;
         raiseReceive();
+    }
 }
 
 bool QtSerialPort::takeArrived() {
@@ -118,20 +160,82 @@ void QtSerialPort::raiseReceive() {
 }
 
 void QtSerialPort::portError(QSerialPort::SerialPortError error) {
-    // Only a vanished device ends the session; other errors are the board's to cure.
-    if (error != QSerialPort::ResourceError || !m_port.isOpen())
+    if (error == QSerialPort::NoError || !m_port.isOpen())
         return;
-    const QString reason = m_port.errorString();
+    ++m_readPathRuns;
+    const bool lineError = error == QSerialPort::ReadError || error == QSerialPort::ResourceError ||
+                           error == QSerialPort::WriteError;
+    // Errors of a setting or a single call leave the line as it was.
+    if (!lineError)
+        return;
+    // The error string of a read that met end-of-file is whatever errno held before: the line
+    // itself says better what happened.
+    const QString systemReason = m_port.errorString();
+    if (const std::optional<LinkLoss> gone = lineGone()) {
+        lose(*gone);
+        return;
+    }
+    // After a resource error QSerialPort no longer reads the device: the session is over.
+    if (error == QSerialPort::ResourceError) {
+        lose(LinkLoss::IoError, systemReason);
+        return;
+    }
+    // QSerialPort tries a failed read again as soon as it returns, so a read that keeps failing
+    // without any sign of the device going would spin; a few in a row end the session.
+    if (error == QSerialPort::ReadError && ++m_failedReads >= failedReadLimit) {
+        lose(LinkLoss::ReadsFailing, systemReason);
+        return;
+    }
+    if (m_trace)
+        m_trace->note(
+            QStringLiteral("%1 on %2: %3")
+                .arg(QLatin1String(error == QSerialPort::WriteError ? "write failed" : "read failed"),
+                     m_device, systemReason));
+    m_port.clearError();
+}
+
+void QtSerialPort::watchLine() {
+    if (!m_port.isOpen())
+        return;
+    if (const std::optional<LinkLoss> gone = lineGone())
+        lose(*gone);
+}
+
+std::optional<LinkLoss> QtSerialPort::lineGone() const {
+#if defined(Q_OS_UNIX)
+    if (!deviceNodePresent(m_device))
+        return LinkLoss::NodeGone;
+    // A tty that hung up (its adapter pulled, the far end of a pseudo-terminal closed) polls
+    // as hung up for good; a line that is merely quiet does not.
+    pollfd line{int(m_port.handle()), POLLIN, 0};
+    if (::poll(&line, 1, 0) > 0 && (line.revents & (POLLHUP | POLLERR | POLLNVAL)))
+        return LinkLoss::HangUp;
+#endif
+    return std::nullopt;
+}
+
+void QtSerialPort::lose(LinkLoss cause, const QString& systemReason) {
+    const QString reason = linkLossReason(cause, systemReason);
     m_error = reason;
     closePort();
     if (m_trace)
-        m_trace->note(QStringLiteral("lost %1: %2").arg(m_port.portName(), reason));
-    // Closed first, so no further error of this device can follow: the operator hears of it once.
-    emit deviceLost(reason);
+        m_trace->lost(m_device, linkLossTrace(cause, systemReason));
+    // Queued, so that the operator's box never opens inside QSerialPort's own notification; a
+    // session opened again meanwhile is not told of the old one's end.
+    const quint64 opening = m_openings;
+    QMetaObject::invokeMethod(
+        this,
+        [this, reason, opening] {
+            if (opening == m_openings && !m_port.isOpen())
+                emit deviceLost(reason);
+        },
+        Qt::QueuedConnection);
 }
 
 void QtSerialPort::closePort() {
+    m_watch.stop();
     m_port.close();
     m_port.clearError();
     m_in.clear();
+    m_failedReads = 0;
 }

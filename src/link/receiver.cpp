@@ -22,13 +22,31 @@ constexpr int32_t playingInterval = 200;
 void storeReplyByte(FormState& s, uint8_t byte, LinkTrace* trace) {
     if (s.RinCnt == 255 || s.RinPos == 255) {
         if (trace)
-            trace->note(QStringLiteral("%1 bytes without a reply dropped").arg(s.RinCnt));
+            trace->dropped(s.RinCnt, QStringLiteral("no reply within 255 bytes"));
         s.RinCnt = 0;
         s.RinPos = 0;
     }
     s.RinBuf[s.RinPos] = byte;
     s.RinPos = uint8_t(s.RinPos + 1);
     s.RinCnt = uint8_t(s.RinCnt + 1);
+}
+
+// How many bytes from RinBuf(0) on the decoding of a command reads.
+uint8_t bytesDecoded(uint8_t command) {
+    switch (command) {
+    case 0x06: // RD_PLAY_PTR
+    case 0x08: // RD_REC_PTR
+        return 4;
+    case 0x80: // SET_PLAY
+    case 0x82: // SET_ERASE
+        return 5;
+    case 0x09: // DEVID
+        return 3;
+    case 0x60: // the board's current address
+        return 2;
+    default:
+        return 0;
+    }
 }
 
 } // namespace
@@ -51,7 +69,19 @@ void Form1::MSComm1_OnComm() {
             storeReplyByte(*this, uint8_t(c), MSComm1->trace());
         stored = true;
     }
-    if (stored && RinCnt == RinNeedCnt) {
+    // A count carried over from before the hand-over can complete a reply whose own bytes have
+    // not all arrived: RinBuf then still holds an older reply's bytes where the decoding reads,
+    // and those are never shown as this reply's. The reply is dropped as one not understood.
+    if (stored && RinCnt == RinNeedCnt && RinPos < bytesDecoded(SendCmd)) {
+        if (LinkTrace* trace = MSComm1->trace())
+            trace->dropped(RinCnt,
+                           QStringLiteral("reply to %1 completed by a count from before its hand-over, "
+                                          "only %2 of its bytes since")
+                               .arg(hexText(std::span<const uint8_t>(&SendCmd, 1)).trimmed())
+                               .arg(RinPos));
+        RinCnt = 0;
+        RinPos = 0;
+    } else if (stored && RinCnt == RinNeedCnt) {
         const uint8_t command = SendCmd;
         // Traced before any box goes up, so that the trace keeps the board's timing.
         const auto traceReply = [&](const QString& meaning) {
@@ -130,7 +160,22 @@ void Form1::MSComm1_OnComm() {
         RinCnt = 0;
         RinPos = 0;
     }
+    // A count past the expected length waits for the line to fall quiet, then goes.
+    if (stored && RinCnt > RinNeedCnt)
+        RinQuietTimer->start(rinQuietMs);
     MSComm1->setRThreshold(1);
+}
+
+void Form1::RinQuietTimer_Timer() {
+    // Only a pile that is still past the length in force goes: a read operation may have reset
+    // the count meanwhile, and a short count waits for the rest of its reply.
+    if (RinCnt <= RinNeedCnt)
+        return;
+    if (LinkTrace* trace = MSComm1->trace())
+        trace->dropped(RinCnt,
+                       QStringLiteral("%1 expected, line quiet for %2 ms").arg(RinNeedCnt).arg(rinQuietMs));
+    RinCnt = 0;
+    RinPos = 0;
 }
 
 void Form1::MSComm1_DeviceLost(const QString& reason) {
@@ -140,8 +185,8 @@ void Form1::MSComm1_DeviceLost(const QString& reason) {
         MSComm1->setPortOpen(false);
     Command16->setText(QStringLiteral("打开串口"));
     Seril_StDig->setFillColor(QColor(0xFF, 0xFF, 0xFF));
-    MsgBox(QStringLiteral("串口 %1 已断开：%2").arg(MSComm1->deviceFor(MSComm1->commPort()), reason),
-           MessageBox::Icon::Critical, QStringLiteral("串口状态"));
+    MsgBox(tr("串口 %1 已断开：%2").arg(MSComm1->deviceFor(MSComm1->commPort()), reason),
+           MessageBox::Icon::Critical, tr("串口状态"));
 }
 
 QString Form1::MyRinByteToStr(const uint8_t* RinByte, uint8_t StartCnt, uint8_t LenCnt) {

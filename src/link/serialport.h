@@ -2,6 +2,8 @@
 // The product implementation sits on QSerialPort; tests use a fake that records every write.
 #pragma once
 
+#include "link/portadvice.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -24,12 +26,18 @@ public:
     virtual int16_t commPort() const = 0;
     // The device that a port number opens (for the operator: tooltip and messages).
     virtual QString deviceFor(int16_t number) const = 0;
+    // Whether that device is there now (its node exists, or the system lists it).
+    virtual bool devicePresent(int16_t number) const = 0;
 
     // PortOpen. Opening can fail: setPortOpen(true) then returns false, the port stays
     // closed and errorString() gives the system's reason.
     virtual bool portOpen() const = 0;
     virtual bool setPortOpen(bool open) = 0;
     virtual QString errorString() const = 0;
+    // Why the last opening failed, and what the operator can do about it (several lines; empty
+    // when there is nothing to add to the system's reason).
+    virtual OpenFailure openFailure() const = 0;
+    virtual QString openRemedy() const = 0;
 
     virtual void setInputMode(int mode) = 0;       // 1 = binary
     virtual void setOutBufferCount(int count) = 0; // 0 discards output still waiting
@@ -50,8 +58,10 @@ public:
 signals:
     // The receive event, on the event thread.
     void OnComm();
-    // The device vanished while open (an unplugged USB adapter); the port is already closed.
-    // Raised once per opening.
+    // The device went away while open, by whatever way it went (adapter pulled out, line hung
+    // up, reads failing, node removed); reason says so in a person's words. The port is already
+    // closed, and no receive event follows. Raised once per opening, queued: never from inside a
+    // port operation.
     void deviceLost(const QString& reason);
 
 protected:

@@ -3,6 +3,8 @@
 #include "formfixture.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QHelpEvent>
 #include <QPushButton>
 #include <QTimer>
 
@@ -83,10 +85,26 @@ TEST(Unplug, ADeviceGoneAtAWriteLeavesTheLinkClosedAndTheTransmitterIdle) {
     f.handOver({0x80, 0x01, 0x23, 0x04, 0x56}, 5, 1);
     f.port->loseOnWrite = QStringLiteral("No such device");
     f.form->Timer1_Timer();
-    EXPECT_FALSE(f.port->portOpen() || f.form->Timer1->isActive());
+    EXPECT_FALSE(f.port->portOpen());
+    QCoreApplication::processEvents(); // the loss is told at the next turn of the event loop
+    EXPECT_FALSE(f.form->Timer1->isActive());
     EXPECT_EQ(f.form->SendPos, 0);
     EXPECT_EQ(f.boxes->shown.size(), 1);
     f.form->Timer1_Timer();
     EXPECT_EQ(f.port->writes.size(), 1);
     EXPECT_EQ(f.port->writesWhileClosed, 0);
+}
+
+TEST(PortControl, Combo1sTooltipSaysWhichDeviceItsNumberOpensAndWhetherItIsThereNow) {
+    FormFixture f;
+    f.port->absentPorts = {4};
+    f.form->Combo1->setEditText("3");
+    EXPECT_EQ(f.form->Combo1->toolTip(), "串口号 3 打开 fake3\n该设备现在存在");
+    f.form->Combo1->setEditText("4");
+    EXPECT_EQ(f.form->Combo1->toolTip(), "串口号 4 打开 fake4\n该设备现在不存在");
+    // Plugged in while the number stays chosen: the tooltip says so when it next shows.
+    f.port->absentPorts.clear();
+    QHelpEvent hover(QEvent::ToolTip, QPoint(2, 2), f.form->Combo1->mapToGlobal(QPoint(2, 2)));
+    QCoreApplication::sendEvent(f.form->Combo1, &hover);
+    EXPECT_EQ(f.form->Combo1->toolTip(), "串口号 4 打开 fake4\n该设备现在存在");
 }

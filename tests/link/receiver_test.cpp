@@ -1,9 +1,12 @@
 // The reply receiver on the fake port: the decoding table and its effects, split and piled-up
 // replies, bytes that arrive at awkward moments.
 #include "formfixture.h"
+#include "link/linktrace.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -127,4 +130,80 @@ TEST(Receiver, APowerUpKeepsThePreviousReplyLengthAndPilesOver255BytesAreDropped
     f.port->receive(junk.left(255));
     f.receive("01020c0d");
     EXPECT_EQ(w.Play_Text->text(), "0C 0D ") << "a reply after exactly 255 bytes is understood";
+}
+
+TEST(Receiver, AStrayByteThenAPauseThenARecordAnswerStartsThePlayer) {
+    Receiving f;
+    Form1& w = *f.form;
+    QBuffer traced;
+    traced.open(QIODevice::WriteOnly);
+    LinkTrace trace(&traced);
+    f.port->setTrace(&trace);
+    f.receive("7f"); // noise as the board powers up, before any operation set a reply length
+    EXPECT_EQ(w.RinCnt, 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.RinCnt == 0; }, 5000)) << "the pile stays";
+    EXPECT_EQ(w.RinPos, 0);
+    EXPECT_TRUE(traced.data().contains(" drop 1 bytes: 0 expected, line quiet for 100 ms\n"))
+        << traced.data().toStdString();
+    w.rec_Click();
+    f.receive("41");
+    EXPECT_EQ(f.state(), QStringLiteral("L2RB 110 Play@200"));
+}
+
+TEST(Receiver, OnlyACountPastTheExpectedLengthIsDroppedWhenTheLineFallsQuiet) {
+    Receiving f;
+    Form1& w = *f.form;
+    // A short count waits, however long, and still carries over into the next reply.
+    f.send(0x06, 4);
+    f.receive("12");
+    QTest::qWait(3 * Form1::rinQuietMs);
+    EXPECT_EQ(w.RinCnt, 1);
+    w.SendBuf = {0x01}; // power up: the reply length stays 4
+    w.Isd_Comm2_Send(1);
+    f.receive("00");
+    EXPECT_EQ(std::pair(int(w.RinCnt), int(w.RinPos)), std::pair(2, 1));
+    // Past the length in force, the pile goes once the line is quiet.
+    w.RinNeedCnt = 1;
+    f.receive("5555");
+    EXPECT_EQ(w.RinCnt, 4);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.RinCnt == 0; }, 5000));
+    EXPECT_EQ(w.RinPos, 0);
+    // A read operation that resets a pile first leaves nothing for the quiet to drop.
+    f.receive("5555");
+    f.send(0x09, 3);
+    f.receive("00");
+    QTest::qWait(3 * Form1::rinQuietMs);
+    EXPECT_EQ(std::pair(int(w.RinCnt), int(w.RinBuf[0])), std::pair(1, 0x00));
+}
+
+TEST(Receiver, ACountFromBeforeTheHandOverNeverShowsAnOlderReplysBytes) {
+    Receiving f;
+    Form1& w = *f.form;
+    QBuffer traced;
+    traced.open(QIODevice::WriteOnly);
+    LinkTrace trace(&traced);
+    f.port->setTrace(&trace);
+    f.send(0x80, 5, 5);
+    f.receive("8000100020");
+    ASSERT_EQ(f.boxes->shown.size(), 1);
+    // One byte of a read-pointer answer is counted, then a power-up keeps that count, then the
+    // play range is set: the board's four-byte answer completes the count of five, but only four
+    // of the bytes are this reply's.
+    f.send(0x06, 4);
+    f.receive("12");
+    w.SendBuf = {0x01};
+    w.Isd_Comm2_Send(1);
+    w.St_Play_Text->setText("00 40");
+    w.St_Play_Text1->setText("00 5c");
+    w.set_play_addr_Click();
+    f.receive("80004000");
+    EXPECT_EQ(f.boxes->shown.size(), 1) << f.boxes->shown.last().text.toStdString();
+    EXPECT_EQ(w.RinCnt + w.RinPos, 0);
+    EXPECT_TRUE(traced.data().contains(" drop 5 bytes: reply to 80 completed by a count from before its "
+                                       "hand-over, only 4 of its bytes since\n"))
+        << traced.data().toStdString();
+    // The next answer is understood as ever.
+    f.receive("8000400050");
+    ASSERT_EQ(f.boxes->shown.size(), 2);
+    EXPECT_EQ(f.boxes->shown[1].text, "80 00 40 00 50 ");
 }

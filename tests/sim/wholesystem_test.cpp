@@ -144,3 +144,19 @@ TEST(WholeSystem, CutOffReplyGarbageAndAFloodLeaveTheConsoleUsable) {
     EXPECT_TRUE(sys.box(&Form1::devid_id_Click, QStringLiteral("ISD1760")));
     EXPECT_TRUE(sys.shows(&Form1::rd_rec_addr_Click, w.Rec_Text, QStringLiteral("00 10 ")));
 }
+
+TEST(WholeSystem, AStrayByteAtPowerUpDoesNotSilenceTheRecordAnswer) {
+    WholeSystem sys;
+    ASSERT_TRUE(sys.ok()) << sys.error.toStdString();
+    Form1& w = *sys.form;
+    // Noise as the board powers up, before any operation has said how long an answer is.
+    sys.board.inject(QByteArray(1, '\x5A'), true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.RinCnt == 1; }, waitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.RinCnt == 0; }, waitMs)) << "the stray byte stays counted";
+    w.devid_pu_Click();
+    ASSERT_TRUE(sys.settled());
+    w.rec_Click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.MMControl1->command() == QStringLiteral("Play"); }, waitMs));
+    EXPECT_TRUE(w.RecOn && w.PlayerRun && w.Lift(2).Visible());
+    EXPECT_EQ(sys.board.model().activity(), Isd1700Model::Activity::Recording);
+}

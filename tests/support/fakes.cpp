@@ -19,16 +19,32 @@ qint64 nowMs() {
 bool FakeSerialPort::setPortOpen(bool open) {
     if (!open) {
         m_open = false;
+        m_in.clear();
         return true;
     }
-    if (!failOpenWith.isEmpty()) {
-        m_error = failOpenWith;
-        return false;
-    }
+    if (m_open)
+        return true;
+    if (absentPorts.contains(m_commPort))
+        return refuseOpening(OpenFailure::NoDevice, QStringLiteral("No such file or directory"));
+    if (busyPorts.contains(m_commPort))
+        return refuseOpening(OpenFailure::Busy, QStringLiteral("Permission error while locking the device"));
+    if (!failOpenWith.isEmpty())
+        return refuseOpening(OpenFailure::Other, failOpenWith);
     m_error.clear();
+    m_openFailure = OpenFailure::None;
+    m_openRemedy.clear();
     m_open = true;
+    ++m_openings;
     openedPort = m_commPort;
     return true;
+}
+
+bool FakeSerialPort::refuseOpening(OpenFailure failure, const QString& reason) {
+    m_error = reason;
+    m_openFailure = failure;
+    m_openRemedy = openRemedyText(failure, deviceFor(m_commPort), QStringLiteral("dialout"),
+                                  QStringLiteral("operator"), {});
+    return false;
 }
 
 void FakeSerialPort::output(const QByteArray& bytes) {
@@ -55,6 +71,9 @@ QByteArray FakeSerialPort::input() {
 }
 
 void FakeSerialPort::receive(const QByteArray& bytes) {
+    // A closed port reads nothing: what the board sends meanwhile is lost.
+    if (!m_open)
+        return;
     m_in.append(bytes);
     if (rThreshold >= 1 && !m_in.isEmpty())
         raiseEvent(comEvReceive);
@@ -75,10 +94,24 @@ void FakeSerialPort::setRThreshold(int threshold) {
 }
 
 void FakeSerialPort::loseDevice(const QString& reason) {
+    if (!m_open)
+        return;
     m_open = false;
     m_in.clear();
     m_error = reason;
-    emit deviceLost(reason);
+    const quint64 opening = m_openings;
+    QMetaObject::invokeMethod(
+        this,
+        [this, reason, opening] {
+            if (opening == m_openings && !m_open)
+                emit deviceLost(reason);
+        },
+        Qt::QueuedConnection);
+}
+
+void FakeSerialPort::unplug() {
+    absentPorts.insert(m_commPort);
+    loseDevice(linkLossReason(LinkLoss::NodeGone));
 }
 
 void FakeSerialPort::raiseEvent(int code) {

@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QMap>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -33,14 +34,20 @@ public:
     std::function<void(const Shown&)> onShow;
 };
 
+// Behaves as QtSerialPort does on a real line (the same contract suite runs against both): the
+// receive event for waiting bytes and again for bytes held back, input lost on closing, devices
+// that are absent or held by another program, and a device that goes away by itself.
 class FakeSerialPort final : public SerialPort {
 public:
     void setCommPort(int16_t number) override { m_commPort = number; }
     int16_t commPort() const override { return m_commPort; }
     QString deviceFor(int16_t number) const override { return QStringLiteral("fake%1").arg(number); }
+    bool devicePresent(int16_t number) const override { return !absentPorts.contains(number); }
     bool portOpen() const override { return m_open; }
     bool setPortOpen(bool open) override;
     QString errorString() const override { return m_error; }
+    OpenFailure openFailure() const override { return m_openFailure; }
+    QString openRemedy() const override { return m_openRemedy; }
     void setInputMode(int mode) override { inputMode = mode; }
     void setOutBufferCount(int count) override {
         if (count == 0)
@@ -58,15 +65,24 @@ public:
     QByteArray input() override;
     int commEvent() const override { return m_commEvent; }
 
-    // The board side: bytes arrive and, with a threshold set, the receive event is raised.
+    // The board side: bytes arrive at an open port and, with a threshold set, the receive event
+    // is raised.
     void receive(const QByteArray& bytes);
     // Raises the receive event with another event code.
     void raiseEvent(int code);
-    // The adapter is pulled out: the port closes and deviceLost is raised.
+    // The device goes away with this reason: the port closes at once, waiting input is lost and
+    // deviceLost follows at the next turn of the event loop, as the real port tells it.
     void loseDevice(const QString& reason);
+    // The adapter is pulled out: its device is absent until plugged back, and an open port
+    // loses it as the real one does when the node disappears.
+    void unplug();
+    void plugBack() { absentPorts.remove(m_commPort); }
 
     // Opening fails with this reason when it is not empty.
     QString failOpenWith;
+    // Port numbers whose device is not there, or is held by another program.
+    QSet<int16_t> absentPorts;
+    QSet<int16_t> busyPorts;
     // The next write finds the device gone with this reason, when it is not empty.
     QString loseOnWrite;
     int16_t openedPort = 0;
@@ -81,12 +97,17 @@ public:
     std::function<void(FakeSerialPort&, int readsSoFar)> duringRead;
 
 private:
+    bool refuseOpening(OpenFailure failure, const QString& reason);
+
     int16_t m_commPort = 0;
     bool m_open = false;
     QString m_error;
+    OpenFailure m_openFailure = OpenFailure::None;
+    QString m_openRemedy;
     QByteArray m_in;
     int m_commEvent = 0;
     int m_reads = 0;
+    quint64 m_openings = 0;
 };
 
 // The player as the audio engine behaves (the same contract suite runs on both), on a clock the test

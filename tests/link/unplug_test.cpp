@@ -1,0 +1,209 @@
+// The console on a real pseudo-terminal when the bench goes wrong: the adapter pulled out while
+// the link is idle, while a frame goes out or while a reply comes in, its node removed, and
+// ports that will not open (absent, held by another program, not ours to open).
+#include "fakes.h"
+#include "link/qtserialport.h"
+#include "ptyboard.h"
+
+#include "app/form1.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QSerialPort>
+#include <QSerialPortInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+bool waitFor(const std::function<bool()>& done) {
+    return QTest::qWaitFor(done, 5000);
+}
+
+// Form1 on the product's port; port 1 is a node of our own (a symbolic link to the pty's slave),
+// so that pulling the adapter out can take the node away and plugging it back can restore it.
+struct BenchConsole {
+    QTemporaryDir dir;
+    QString node = dir.filePath(QStringLiteral("ttyBench"));
+    std::unique_ptr<PtyBoard> board;
+    QtSerialPort* port = nullptr;
+    FakeMessageBox* boxes = new FakeMessageBox;
+    std::unique_ptr<Form1> form;
+
+    BenchConsole() {
+        plugIn();
+        LinkSettings settings;
+        settings.portDevices.insert(1, node);
+        settings.portDevices.insert(2, dir.filePath(QStringLiteral("ttyNone")));
+        auto serial = std::make_unique<QtSerialPort>(settings);
+        port = serial.get();
+        form = std::make_unique<Form1>(Form1::Platform{std::move(serial), std::make_unique<FakeMediaPlayer>(),
+                                                       std::make_unique<FakeFileDialog>(),
+                                                       std::unique_ptr<MessageBox>(boxes)});
+        form->Combo1->setEditText(QStringLiteral("1"));
+        form->Command16_Click();
+    }
+    void plugIn() {
+        board = std::make_unique<PtyBoard>();
+        QFile::link(board->slavePath(), node);
+    }
+    // A USB adapter pulled out: its tty hangs up and its node disappears.
+    void pull() {
+        board->closeMaster();
+        QFile::remove(node);
+    }
+    void send(std::vector<uint8_t> frame, uint8_t replyLength) {
+        form->RinCnt = 0;
+        form->RinNeedCnt = replyLength;
+        form->SendBuf = std::move(frame);
+        form->Isd_Comm2_Send(uint8_t(form->SendBuf.size()));
+    }
+    bool closedAsAfterAClick() const {
+        return !port->portOpen() && !form->Timer1->isActive() && form->Command16->text() == "打开串口" &&
+               form->Seril_StDig->fillColor() == QColor(0xFF, 0xFF, 0xFF);
+    }
+};
+
+} // namespace
+
+TEST(Unplug, AnAdapterPulledIdleMidFrameOrMidReplyClosesTheLinkByItselfOnceWithoutSpinning) {
+    for (const char* moment : {"idle", "mid-frame", "mid-reply"}) {
+        SCOPED_TRACE(moment);
+        BenchConsole c;
+        ASSERT_TRUE(c.port->portOpen()) << c.port->errorString().toStdString();
+        if (moment == std::string("mid-frame")) {
+            c.send({0x80, 0x00, 0x10, 0x00, 0x20}, 5);
+            ASSERT_TRUE(waitFor([&] { return c.board->received().size() >= 2; }));
+        } else if (moment == std::string("mid-reply")) {
+            c.send({0x09}, 3);
+            ASSERT_TRUE(waitFor([&] { return c.board->received().size() == 1; }));
+            c.board->send(QByteArray("\x04\x00", 2));
+            ASSERT_TRUE(waitFor([&] { return c.form->RinCnt == 2; }));
+        }
+        const qint64 runsBefore = c.port->readPathRuns();
+        c.pull();
+        ASSERT_TRUE(waitFor([&] { return !c.boxes->shown.isEmpty(); }));
+        QTest::qWait(300); // room for a second box, or for the read path to run on
+        // A read path that spun would have run tens of thousands of times by now.
+        EXPECT_LE(c.port->readPathRuns() - runsBefore, 4);
+        EXPECT_TRUE(c.closedAsAfterAClick());
+        ASSERT_EQ(c.boxes->shown.size(), 1);
+        const FakeMessageBox::Shown& box = c.boxes->shown[0];
+        EXPECT_EQ(box.caption, "串口状态");
+        EXPECT_EQ(box.icon, MessageBox::Icon::Critical);
+        const QString head = QStringLiteral("串口 %1 已断开：").arg(c.node);
+        EXPECT_TRUE(box.text.startsWith(head) && box.text.size() > head.size() + 4) << box.text.toStdString();
+        if (moment == std::string("mid-reply")) {
+            EXPECT_EQ(c.form->RinCnt, 2)
+                << "counted bytes stay counted, as when the port is closed by a click";
+        }
+
+        c.plugIn();
+        c.form->Command16_Click();
+        EXPECT_TRUE(c.port->portOpen()) << c.port->errorString().toStdString();
+        EXPECT_EQ(c.form->Command16->text(), "关闭串口");
+        EXPECT_EQ(c.boxes->shown.size(), 1);
+    }
+}
+
+TEST(Unplug, ANodeRemovedWhileTheLineStaysUpIsNoticedByItself) {
+    BenchConsole c;
+    ASSERT_TRUE(c.port->portOpen());
+    QFile::remove(c.node);
+    ASSERT_TRUE(waitFor([&] { return !c.boxes->shown.isEmpty(); }));
+    EXPECT_TRUE(c.closedAsAfterAClick());
+    QTest::qWait(QtSerialPort::watchMs + 100);
+    ASSERT_EQ(c.boxes->shown.size(), 1);
+    EXPECT_TRUE(c.boxes->shown[0].text.startsWith(QStringLiteral("串口 %1 已断开：").arg(c.node)));
+}
+
+TEST(PortErrors, AnAbsentOrABusyDeviceIsNamedWithTheSystemsReasonAndARemedy) {
+    BenchConsole c;
+    c.form->Command16_Click(); // closed again
+    c.form->Combo1->setEditText(QStringLiteral("2"));
+    c.form->Command16_Click();
+    ASSERT_EQ(c.boxes->shown.size(), 1);
+    const FakeMessageBox::Shown absent = c.boxes->shown[0];
+    EXPECT_EQ(absent.caption, "串口状态");
+    EXPECT_EQ(absent.icon, MessageBox::Icon::Critical);
+    EXPECT_TRUE(absent.text.startsWith(QStringLiteral("无法打开串口 2（%1）：No such file or directory\n")
+                                           .arg(c.dir.filePath(QStringLiteral("ttyNone")))))
+        << absent.text.toStdString();
+    const QList<QSerialPortInfo> present = QSerialPortInfo::availablePorts();
+    if (present.isEmpty()) {
+        EXPECT_TRUE(absent.text.endsWith("系统中没有任何串口设备：请检查适配器是否插好。"));
+    }
+    for (const QSerialPortInfo& info : present) {
+        EXPECT_TRUE(absent.text.contains("\n" + info.systemLocation() + "（")) << absent.text.toStdString();
+    }
+
+    QSerialPort other(c.node);
+    ASSERT_TRUE(other.open(QIODevice::ReadWrite));
+    c.form->Combo1->setEditText(QStringLiteral("1"));
+    c.form->Command16_Click();
+    ASSERT_EQ(c.boxes->shown.size(), 2);
+    EXPECT_TRUE(c.boxes->shown[1].text.endsWith(
+        QStringLiteral("\n%1 正被另一个程序占用：请先关闭那个程序，或让它释放该串口。").arg(c.node)))
+        << c.boxes->shown[1].text.toStdString();
+    EXPECT_FALSE(c.port->portOpen());
+    EXPECT_EQ(c.form->Command16->text(), "打开串口");
+}
+
+TEST(PortErrors, ANodeThisUserMayNotOpenNamesItsGroupAndTheCommandThatAddsTheUser) {
+    BenchConsole c;
+    c.form->Command16_Click();
+    // Opened in a child that cannot open the node: an unprivileged user when run as root,
+    // otherwise the same user with the node's permissions taken away.
+    const QString node = c.node;
+    QFile::setPermissions(c.dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                            QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                            QFileDevice::ExeOther);
+    int channel[2];
+    ASSERT_EQ(::pipe(channel), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(channel[0]);
+        if (::geteuid() == 0) {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(3);
+        } else if (!QFile::setPermissions(node, {})) {
+            ::_exit(4);
+        }
+        LinkSettings settings;
+        settings.portDevices.insert(1, node);
+        QtSerialPort port(settings);
+        port.setCommPort(1);
+        const bool opened = port.setPortOpen(true);
+        const QByteArray report = QByteArray::number(int(opened)) + ' ' +
+                                  QByteArray::number(int(port.openFailure())) + '\n' +
+                                  port.openRemedy().toUtf8();
+        [[maybe_unused]] const ssize_t n = ::write(channel[1], report.constData(), size_t(report.size()));
+        ::_exit(0);
+    }
+    ::close(channel[1]);
+    QByteArray report;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+        report.append(buffer, n);
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child could not give up its rights";
+
+    const QString group = QFileInfo(QFileInfo(node).canonicalFilePath()).group();
+    ASSERT_TRUE(report.startsWith("0 " + QByteArray::number(int(OpenFailure::Permission)) + "\n"))
+        << report.toStdString();
+    const QString remedy = QString::fromUtf8(report.mid(report.indexOf('\n') + 1));
+    EXPECT_TRUE(remedy.startsWith(QStringLiteral("%1 属于用户组 %2，").arg(node, group)))
+        << remedy.toStdString();
+    EXPECT_TRUE(remedy.contains(QStringLiteral("\nsudo usermod -aG %1 ").arg(group))) << remedy.toStdString();
+}
