@@ -187,11 +187,17 @@ TEST(SoundServer, TheEngineSurvivesItsServerComingAndGoingAtRandom) {
         for (int step = 0; step < 6; ++step) {
             switch (rng.bounded(4)) {
             case 0:
-                player.setCommand(player.mode() == MediaPlayer::mciModePlay ? "Pause" : "Play");
+                if (player.mode() == MediaPlayer::mciModePlay) {
+                    player.setCommand("Pause");
+                } else {
+                    player.setCommand("Play");
+                    ++plays;
+                }
                 break;
             case 1:
                 player.setFrom(int32_t(rng.bounded(1500)));
                 player.setCommand("Play");
+                ++plays;
                 break;
             case 2:
                 ASSERT_TRUE(server.up() ? server.stop() : server.start());
@@ -199,13 +205,12 @@ TEST(SoundServer, TheEngineSurvivesItsServerComingAndGoingAtRandom) {
             default:
                 break;
             }
-            plays += player.mode() == MediaPlayer::mciModePlay;
             QTest::qWait(int(rng.bounded(300)));
             EXPECT_TRUE(player.positionMs() >= 0 && player.positionMs() <= player.length());
         }
     }
     player.setCommand("Stop");
     QTest::qWait(50);
-    // At most one notice per play, and only for plays that ran silent.
+    // At most one notice per "Play" given.
     EXPECT_LE(notices.count(), plays);
 }
