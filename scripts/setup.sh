@@ -9,7 +9,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-serialport-dev qt6-multimedia-dev
-  libmpg123-dev libsndfile1-dev
+  libmpg123-dev libsndfile1-dev libpulse-dev
   fonts-wqy-microhei
 )
 # cpack finds the programs' library dependencies with file and dpkg-shlibdeps.

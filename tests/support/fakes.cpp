@@ -164,12 +164,15 @@ void FakeMediaPlayer::setCommand(const QString& word) {
     } else if (w == QLatin1String("play")) {
         play();
     } else if (w == QLatin1String("pause")) {
-        if (m_mode == mciModePlay)
+        if (m_mode == mciModePlay) {
             m_mode = mciModePause;
+            m_runStarting = false;
+        }
     } else if (w == QLatin1String("stop")) {
         if (m_mode != mciModeNotOpen) {
             m_mode = mciModeStop;
             m_position = 0;
+            m_runStarting = false;
         }
     }
 }
@@ -204,6 +207,7 @@ void FakeMediaPlayer::open() {
 }
 
 void FakeMediaPlayer::close() {
+    m_runStarting = false;
     m_mode = mciModeNotOpen;
     m_length = 0;
     m_position = 0;
@@ -223,11 +227,16 @@ void FakeMediaPlayer::play() {
         // A start at or past the end plays nothing.
         m_mode = mciModeStop;
         m_position = 0;
+        m_runStarting = false;
+        return;
     }
+    m_runStarting = true;
 }
 
 void FakeMediaPlayer::advance(int64_t ms) {
     for (int64_t i = 0; i < ms; ++i) {
+        if (std::exchange(m_runStarting, false) && !soundOutput)
+            emit notice(QStringLiteral("没有可用的声音输出设备，播放将静音进行"));
         if (m_mode == mciModePlay && ++m_position >= m_length) {
             m_mode = mciModeStop;
             m_position = 0;

@@ -112,7 +112,8 @@ private:
 
 // The player as the audio engine behaves (the same contract suite runs on both), on a clock the test
 // turns: files of known length, a position that runs while playing, a file held at its start after
-// "Open", "Stop" and its end, From for the next "Play", and StatusUpdate every UpdateInterval.
+// "Open", "Stop" and its end, From for the next "Play", StatusUpdate every UpdateInterval, and without a
+// sound output one notice per play.
 class FakeMediaPlayer final : public MediaPlayer {
 public:
     void setCommand(const QString& word) override;
@@ -127,9 +128,10 @@ public:
     void setShareable(bool on) override { shareable = on; }
     QString openError() const override { return m_openError; }
 
-    // Turns the clock by ms, one millisecond at a time: a playing file advances and at its end is held
-    // at its start; a status event comes after every UpdateInterval, as the window's handlers may
-    // change the player in between.
+    // Turns the clock by ms, one millisecond at a time: a play still on at the first tick starts, and
+    // says so when there is no sound output; a playing file advances and at its end is held at its
+    // start; a status event comes after every UpdateInterval, as the window's handlers may change the
+    // player in between.
     void advance(int64_t ms);
     // One status event now, as a late one that was queued before the interval went to 0.
     void raiseStatus() { emit StatusUpdate(); }
@@ -142,6 +144,7 @@ public:
     QStringList commands;      // every word issued, in order
     QList<int32_t> fromWrites; // every From written, in order
     bool shareable = false;
+    bool soundOutput = true; // false: every play runs silent and says so
 
 private:
     void open();
@@ -157,6 +160,7 @@ private:
     std::optional<int32_t> m_from;
     int32_t m_updateInterval = 0;
     int32_t m_sinceStatus = 0;
+    bool m_runStarting = false; // a "Play" whose output opens at the next tick
 };
 
 class FakeFileDialog final : public FileDialog {
