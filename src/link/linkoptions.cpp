@@ -89,6 +89,9 @@ void addLinkOptions(QCommandLineParser& parser) {
                       QStringLiteral("List every serial port the system reports (device, description, "
                                      "manufacturer, serial number, USB vendor:product) with the port number "
                                      "that opens it under the current mapping, then exit.")});
+    parser.addOption({QStringLiteral("reconnect"),
+                      QStringLiteral("When the open port is lost, open it again by itself once its device "
+                                     "comes back (the window's context menu turns this on and off).")});
 }
 
 bool readLinkOptions(const QCommandLineParser& parser, LinkOptions& options, QString* error) {
@@ -152,6 +155,7 @@ bool readLinkOptions(const QCommandLineParser& parser, LinkOptions& options, QSt
     }
 
     read.listPorts = parser.isSet(QStringLiteral("list-ports"));
+    read.reconnect = parser.isSet(QStringLiteral("reconnect"));
 
     options = std::move(read);
     return true;

@@ -42,6 +42,10 @@ bool QtSerialPort::devicePresent(int16_t number) const {
     return deviceNodePresent(deviceFor(number));
 }
 
+QString QtSerialPort::deviceInstance(int16_t number) const {
+    return deviceNodeInstance(deviceFor(number));
+}
+
 bool QtSerialPort::setPortOpen(bool open) {
     if (!open) {
         if (m_port.isOpen()) {

@@ -22,6 +22,7 @@ public:
     int16_t commPort() const override { return m_commPort; }
     QString deviceFor(int16_t number) const override { return m_settings.deviceFor(number); }
     bool devicePresent(int16_t number) const override;
+    QString deviceInstance(int16_t number) const override;
 
     bool portOpen() const override { return m_port.isOpen(); }
     bool setPortOpen(bool open) override;

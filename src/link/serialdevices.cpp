@@ -34,6 +34,20 @@ bool deviceNodePresent(const QString& device) {
 #endif
 }
 
+QString deviceNodeInstance(const QString& device) {
+#if defined(Q_OS_UNIX)
+    struct stat st {};
+    if (::stat(QFile::encodeName(deviceLocation(device)).constData(), &st) != 0)
+        return QString();
+    return QStringLiteral("%1:%2:%3")
+        .arg(quint64(st.st_dev))
+        .arg(quint64(st.st_ino))
+        .arg(quint64(st.st_rdev));
+#else
+    return deviceNodePresent(device) ? deviceLocation(device) : QString();
+#endif
+}
+
 namespace {
 
 bool sameDevice(const QString& a, const QString& b) {

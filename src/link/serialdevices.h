@@ -11,6 +11,9 @@
 // The node a device name opens: a bare name such as ttyUSB0 lives in /dev on Unix.
 QString deviceLocation(const QString& device);
 bool deviceNodePresent(const QString& device);
+// The node a device name opens, links followed, as it is now: empty when it is absent. A device
+// that goes away and comes back gets a new node (a pseudo-terminal may get the old one again).
+QString deviceNodeInstance(const QString& device);
 // The port numbers 1..16 that open the device under the settings' mapping, symbolic links
 // followed (a --port naming /dev/serial/by-id/... opens the node it points to).
 QList<int> portNumbersOpening(const QString& device, const LinkSettings& settings);

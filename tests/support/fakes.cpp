@@ -16,6 +16,23 @@ qint64 nowMs() {
 }
 } // namespace
 
+void FakeMessageBox::show(const QString& text, Icon icon, const QString& caption) {
+    shown.append({text, icon, caption});
+    const quint64 number = shownCount();
+    m_up.append(number);
+    if (onShow)
+        onShow(Shown(shown.back())); // a copy: onShow may show another box
+    m_up.removeAll(number);
+}
+
+void FakeMessageBox::close(quint64 number) {
+    if (!isUp(number))
+        return;
+    if (qsizetype(number) <= shown.size())
+        shown[qsizetype(number - 1)].takenDown = true;
+    m_up.removeAll(number);
+}
+
 bool FakeSerialPort::setPortOpen(bool open) {
     if (!open) {
         m_open = false;
