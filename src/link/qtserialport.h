@@ -7,9 +7,11 @@
 #include "link/linksettings.h"
 #include "link/serialport.h"
 
+#include <QLockFile>
 #include <QSerialPort>
 #include <QTimer>
 
+#include <memory>
 #include <optional>
 
 class QtSerialPort final : public SerialPort {
@@ -68,6 +70,8 @@ private:
 
     LinkSettings m_settings;
     QSerialPort m_port;
+    // While open under a symbolic link: the lock file of that name, beside QSerialPort's of the node.
+    std::unique_ptr<QLockFile> m_nameLock;
     QTimer m_watch;
     int16_t m_commPort = 1;
     QString m_device;

@@ -44,7 +44,7 @@ bool FakeSerialPort::setPortOpen(bool open) {
     if (absentPorts.contains(m_commPort))
         return refuseOpening(OpenFailure::NoDevice, QStringLiteral("No such file or directory"));
     if (busyPorts.contains(m_commPort))
-        return refuseOpening(OpenFailure::Busy, QStringLiteral("Permission error while locking the device"));
+        return refuseOpening(OpenFailure::Busy, busyReason(QString(), 0));
     if (!failOpenWith.isEmpty())
         return refuseOpening(OpenFailure::Other, failOpenWith);
     m_error.clear();
