@@ -8,6 +8,7 @@
 #include "link/linktrace.h"
 #include "link/qtserialport.h"
 #include "link/serialdevices.h"
+#include "monitor/trafficmonitor.h"
 #include "player/audioplayer.h"
 #include "player/qtfiledialog.h"
 #include "version.h"
@@ -82,6 +83,11 @@ int main(int argc, char** argv) {
                       QStringLiteral("Attaches the built-in simulated ISD1700 board as port N (default 1, "
                                      "--simulate-board alone) over a pseudo-terminal."),
                       QStringLiteral("N")});
+    const QCommandLineOption monitorOption(
+        QStringLiteral("monitor"),
+        QStringLiteral(
+            "Opens the traffic monitor beside the window (also F12 or the window's context menu)."));
+    parser.addOption(monitorOption);
     const QStringList arguments = withSimulatedBoardDefault(QApplication::arguments());
     if (!parser.parse(arguments))
         return refuse(parser.errorText());
@@ -151,5 +157,7 @@ int main(int argc, char** argv) {
     boxes->setParent(&form);
     dialog->setParent(&form);
     form.show();
+    if (parser.isSet(monitorOption))
+        form.Monitor->show();
     return QApplication::exec();
 }

@@ -76,6 +76,7 @@ Form1::Form1(Platform platform, QWidget* parent) : QWidget(parent), m_platform(s
     bindChip();
     bindPlayer();
     bindVolume();
+    bindMonitor();
     Form_Load();
 }
 

@@ -27,6 +27,7 @@ class QPushButton;
 class QScrollBar;
 class QTimer;
 class Reconnector;
+class TrafficMonitor;
 
 class Form1 : public QWidget, public FormState {
     Q_OBJECT
@@ -196,6 +197,9 @@ public:
     void VoilceVal_Click();
     void VoiclePtrTimer_Timer();
 
+    // ---- Traffic monitor (monitor/) ----
+    TrafficMonitor* Monitor = nullptr;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -207,6 +211,7 @@ private:
     void bindChip();
     void bindPlayer();
     void bindVolume();
+    void bindMonitor();
 
     Platform m_platform;
     bool m_unloaded = false;

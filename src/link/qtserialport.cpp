@@ -51,7 +51,7 @@ bool QtSerialPort::setPortOpen(bool open) {
         if (m_port.isOpen()) {
             closePort();
             if (m_trace)
-                m_trace->note(QStringLiteral("closed %1").arg(m_port.portName()));
+                m_trace->closed(m_device);
         }
         return true;
     }
@@ -101,7 +101,7 @@ bool QtSerialPort::setPortOpen(bool open) {
                                                                              : QList<SerialDeviceFacts>());
         m_port.clearError();
         if (m_trace)
-            m_trace->note(QStringLiteral("cannot open %1: %2").arg(device, traced));
+            m_trace->openFailed(device, traced);
         return false;
     }
     m_device = device;
@@ -115,7 +115,7 @@ bool QtSerialPort::setPortOpen(bool open) {
     m_watch.start();
 #endif
     if (m_trace)
-        m_trace->note(QStringLiteral("opened %1 at %2 baud").arg(device).arg(m_settings.baudRate));
+        m_trace->opened(device, m_settings.baudRate, lineFormat(m_settings));
     return true;
 }
 
@@ -138,8 +138,11 @@ void QtSerialPort::output(const QByteArray& bytes) {
 }
 
 void QtSerialPort::setInBufferCount(int count) {
-    if (count == 0)
-        m_in.clear();
+    if (count != 0 || m_in.isEmpty())
+        return;
+    if (m_trace)
+        m_trace->inputDiscarded(int(m_in.size()));
+    m_in.clear();
 }
 
 void QtSerialPort::setRThreshold(int threshold) {
@@ -250,9 +253,9 @@ std::optional<LinkLoss> QtSerialPort::lineGone() const {
 void QtSerialPort::lose(LinkLoss cause, const QString& systemReason) {
     const QString reason = linkLossReason(cause, systemReason);
     m_error = reason;
-    closePort();
     if (m_trace)
-        m_trace->lost(m_device, linkLossTrace(cause, systemReason));
+        m_trace->lost(m_device, linkLossTrace(cause, systemReason), reason);
+    closePort();
     // Queued, so that the operator's box never opens inside QSerialPort's own notification; a
     // session opened again meanwhile is not told of the old one's end.
     const quint64 opening = m_openings;
@@ -267,6 +270,9 @@ void QtSerialPort::lose(LinkLoss cause, const QString& systemReason) {
 
 void QtSerialPort::closePort() {
     m_watch.stop();
+    // Bytes held back while the receiver was busy never reach it now.
+    if (m_trace && !m_in.isEmpty())
+        m_trace->unreadAtClose(int(m_in.size()));
     m_port.close();
     m_nameLock.reset();
     m_port.clearError();

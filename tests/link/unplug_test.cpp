@@ -1,6 +1,6 @@
 // The console on a real pseudo-terminal when the bench goes wrong: the adapter pulled out while
-// the link is idle, while a frame goes out or while a reply comes in, its node removed, and
-// ports that will not open (absent, held by another program, not ours to open).
+// the link is idle, while a frame goes out or while a reply comes in, its node removed or its line
+// hung up, and ports that will not open (absent, held by another program, not ours to open).
 #include "fakes.h"
 #include "link/qtserialport.h"
 #include "ptyboard.h"
@@ -116,15 +116,27 @@ TEST(Unplug, AnAdapterPulledIdleMidFrameOrMidReplyClosesTheLinkByItselfOnceWitho
     }
 }
 
-TEST(Unplug, ANodeRemovedWhileTheLineStaysUpIsNoticedByItself) {
-    BenchConsole c;
-    ASSERT_TRUE(c.port->portOpen());
-    QFile::remove(c.node);
-    ASSERT_TRUE(waitFor([&] { return !c.boxes->shown.isEmpty(); }));
-    EXPECT_TRUE(c.closedAsAfterAClick());
-    QTest::qWait(QtSerialPort::watchMs + 100);
-    ASSERT_EQ(c.boxes->shown.size(), 1);
-    EXPECT_TRUE(c.boxes->shown[0].text.startsWith(QStringLiteral("串口 %1 已断开：").arg(c.node)));
+TEST(Unplug, ANodeRemovedOrALineHungUpIsNoticedByItselfAndToldWithItsOwnReason) {
+    for (const bool hangUp : {false, true}) {
+        SCOPED_TRACE(hangUp ? "line hung up, node kept" : "node removed, line up");
+        BenchConsole c;
+        ASSERT_TRUE(c.port->portOpen());
+        const qint64 runsBefore = c.port->readPathRuns();
+        if (!hangUp)
+            QFile::remove(c.node);
+        else if (!c.board->hangUp())
+            GTEST_SKIP() << "this system does not let the test hang a tty up (CAP_SYS_ADMIN)";
+        ASSERT_TRUE(waitFor([&] { return !c.boxes->shown.isEmpty(); }));
+        EXPECT_TRUE(c.closedAsAfterAClick());
+        QTest::qWait(QtSerialPort::watchMs + 100);
+        // A hung-up line reads end-of-file at once, for ever: the read path must not run on.
+        EXPECT_LE(c.port->readPathRuns() - runsBefore, 4);
+        ASSERT_EQ(c.boxes->shown.size(), 1);
+        const QString reason = hangUp ? QStringLiteral("设备已挂断，适配器可能被拔出或对端已关闭")
+                                      : QStringLiteral("设备已从系统中消失，适配器可能被拔出");
+        EXPECT_EQ(c.boxes->shown[0].text.toStdString(),
+                  QStringLiteral("串口 %1 已断开：%2").arg(c.node, reason).toStdString());
+    }
 }
 
 TEST(PortErrors, AnAbsentOrABusyDeviceIsNamedWithTheSystemsReasonAndARemedy) {

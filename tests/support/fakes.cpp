@@ -1,6 +1,8 @@
 // Fakes of the platform's controls.
 #include "fakes.h"
 
+#include "link/linktrace.h"
+
 #include <QElapsedTimer>
 
 #include <utility>
@@ -35,8 +37,11 @@ void FakeMessageBox::close(quint64 number) {
 
 bool FakeSerialPort::setPortOpen(bool open) {
     if (!open) {
-        m_open = false;
-        m_in.clear();
+        if (m_open) {
+            closeDevice();
+            if (m_trace)
+                m_trace->closed(deviceFor(openedPort));
+        }
         return true;
     }
     if (m_open)
@@ -53,10 +58,29 @@ bool FakeSerialPort::setPortOpen(bool open) {
     m_open = true;
     ++m_openings;
     openedPort = m_commPort;
+    if (m_trace)
+        m_trace->opened(deviceFor(m_commPort), 1200, QStringLiteral("8N1"));
     return true;
 }
 
+void FakeSerialPort::closeDevice() {
+    if (m_trace && !m_in.isEmpty())
+        m_trace->unreadAtClose(int(m_in.size()));
+    m_open = false;
+    m_in.clear();
+}
+
+void FakeSerialPort::setInBufferCount(int count) {
+    if (count != 0 || m_in.isEmpty())
+        return;
+    if (m_trace)
+        m_trace->inputDiscarded(int(m_in.size()));
+    m_in.clear();
+}
+
 bool FakeSerialPort::refuseOpening(OpenFailure failure, const QString& reason) {
+    if (m_trace)
+        m_trace->openFailed(deviceFor(m_commPort), reason);
     m_error = reason;
     m_openFailure = failure;
     m_openRemedy = openRemedyText(failure, deviceFor(m_commPort), QStringLiteral("dialout"),
@@ -75,6 +99,9 @@ void FakeSerialPort::output(const QByteArray& bytes) {
     }
     writes.append(bytes);
     writeTimesMs.append(nowMs());
+    if (m_trace)
+        for (const char c : bytes)
+            m_trace->sent(uint8_t(c));
 }
 
 QByteArray FakeSerialPort::input() {
@@ -89,8 +116,10 @@ QByteArray FakeSerialPort::input() {
 
 void FakeSerialPort::receive(const QByteArray& bytes) {
     // A closed port reads nothing: what the board sends meanwhile is lost.
-    if (!m_open)
+    if (!m_open || bytes.isEmpty())
         return;
+    if (m_trace)
+        m_trace->received(bytes);
     m_in.append(bytes);
     if (rThreshold >= 1 && !m_in.isEmpty())
         raiseEvent(comEvReceive);
@@ -111,10 +140,15 @@ void FakeSerialPort::setRThreshold(int threshold) {
 }
 
 void FakeSerialPort::loseDevice(const QString& reason) {
+    lose(reason, reason);
+}
+
+void FakeSerialPort::lose(const QString& reason, const QString& traced) {
     if (!m_open)
         return;
-    m_open = false;
-    m_in.clear();
+    if (m_trace)
+        m_trace->lost(deviceFor(openedPort), traced, reason);
+    closeDevice();
     m_error = reason;
     const quint64 opening = m_openings;
     QMetaObject::invokeMethod(
@@ -128,7 +162,7 @@ void FakeSerialPort::loseDevice(const QString& reason) {
 
 void FakeSerialPort::unplug() {
     absentPorts.insert(m_commPort);
-    loseDevice(linkLossReason(LinkLoss::NodeGone));
+    lose(linkLossReason(LinkLoss::NodeGone), linkLossTrace(LinkLoss::NodeGone));
 }
 
 void FakeSerialPort::raiseEvent(int code) {

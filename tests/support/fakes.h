@@ -43,7 +43,8 @@ private:
 
 // Behaves as QtSerialPort does on a real line (the same contract suite runs against both): the
 // receive event for waiting bytes and again for bytes held back, input lost on closing, devices
-// that are absent or held by another program, and a device that goes away by itself.
+// that are absent or held by another program, a device that goes away by itself, and the same
+// events in the link's record.
 class FakeSerialPort final : public SerialPort {
 public:
     void setCommPort(int16_t number) override { m_commPort = number; }
@@ -67,10 +68,7 @@ public:
     }
     void output(const QByteArray& bytes) override;
     int inBufferCount() const override { return int(m_in.size()); }
-    void setInBufferCount(int count) override {
-        if (count == 0)
-            m_in.clear();
-    }
+    void setInBufferCount(int count) override;
     // As the real port: back to 1 with bytes waiting raises the receive event again, queued.
     void setRThreshold(int threshold) override;
     void setInputLen(int length) override { inputLen = length; }
@@ -113,6 +111,8 @@ public:
 
 private:
     bool refuseOpening(OpenFailure failure, const QString& reason);
+    void closeDevice();
+    void lose(const QString& reason, const QString& traced);
 
     int16_t m_commPort = 0;
     bool m_open = false;
