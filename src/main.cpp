@@ -13,6 +13,7 @@
 #include "player/qtfiledialog.h"
 #include "version.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
 
@@ -149,6 +150,7 @@ int main(int argc, char** argv) {
     platform.messageBox = std::move(messageBox);
 
     Form1 form(std::move(platform));
+    form.reconnectAction->setChecked(link.reconnect);
     if (const QString warning = captionFontWarning(form); !warning.isEmpty())
         std::fprintf(stderr, "%s\n", qPrintable(warning));
     // Boxes and the dialog are modal to the window once it exists.

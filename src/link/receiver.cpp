@@ -4,6 +4,7 @@
 #include "link/devicetable.h"
 #include "link/hextext.h"
 #include "link/linktrace.h"
+#include "link/reconnect.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -194,6 +195,8 @@ void Form1::MSComm1_DeviceLost(const QString& reason) {
         MSComm1->setPortOpen(false);
     Command16->setText(QStringLiteral("打开串口"));
     Seril_StDig->setFillColor(QColor(0xFF, 0xFF, 0xFF));
+    // The box shown next is the one to take down when the device is back.
+    reconnector->portLost(m_platform.messageBox->shownCount() + 1);
     MsgBox(tr("串口 %1 已断开：%2").arg(MSComm1->deviceFor(MSComm1->commPort()), reason),
            MessageBox::Icon::Critical, tr("串口状态"));
 }

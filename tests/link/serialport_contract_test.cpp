@@ -213,7 +213,11 @@ TYPED_TEST(SerialPortContract, OpenAndCloseErrorsLeaveThePortClosedWithAReasonAn
 
 TYPED_TEST(SerialPortContract, TheDeviceGoingAwayWhileIdleClosesThePortAndIsToldOnce) {
     SerialPort& port = this->port();
+    const QString instance = port.deviceInstance(1);
+    EXPECT_FALSE(instance.isEmpty());
+    EXPECT_TRUE(port.deviceInstance(2).isEmpty());
     ASSERT_TRUE(port.setPortOpen(true));
+    EXPECT_EQ(port.deviceInstance(1), instance) << "the same node while it stays";
     port.setRThreshold(0);
     this->rig.boardSends(QByteArray("\x44", 1));
     ASSERT_TRUE(waitFor([&] { return port.inBufferCount() == 1; }));
@@ -225,6 +229,7 @@ TYPED_TEST(SerialPortContract, TheDeviceGoingAwayWhileIdleClosesThePortAndIsTold
     EXPECT_EQ(port.inBufferCount(), 0);
     EXPECT_FALSE(this->lost[0].isEmpty());
     EXPECT_FALSE(port.devicePresent(1));
+    EXPECT_TRUE(port.deviceInstance(1).isEmpty());
     port.setRThreshold(1);
     EXPECT_FALSE(port.setPortOpen(true));
     EXPECT_EQ(port.openFailure(), OpenFailure::NoDevice);
@@ -235,6 +240,7 @@ TYPED_TEST(SerialPortContract, TheDeviceGoingAwayWhileIdleClosesThePortAndIsTold
     // Plugged back on the same node, it opens and works again.
     this->rig.plugBack();
     EXPECT_TRUE(port.devicePresent(1));
+    EXPECT_FALSE(port.deviceInstance(1).isEmpty());
     ASSERT_TRUE(port.setPortOpen(true)) << port.errorString().toStdString();
     this->rig.boardSends(QByteArray("\x45", 1));
     ASSERT_TRUE(waitFor([&] { return this->events == 1; }));

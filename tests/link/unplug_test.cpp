@@ -19,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -167,6 +169,74 @@ TEST(PortErrors, AnAbsentOrABusyDeviceIsNamedWithTheSystemsReasonAndARemedy) {
         << c.boxes->shown[1].text.toStdString();
     EXPECT_FALSE(c.port->portOpen());
     EXPECT_EQ(c.form->Command16->text(), "打开串口");
+}
+
+TEST(PortErrors, OneDeviceUnderTwoNamesOpensOnceAndTheBoxNamesTheProgramHoldingIt) {
+    // The console holds the device through its link; a second console names the node itself.
+    BenchConsole c;
+    ASSERT_TRUE(c.port->portOpen());
+    const QString pid = QString::number(::getpid());
+    LinkSettings settings;
+    settings.portDevices.insert(1, c.board->slavePath());
+    QtSerialPort second(settings);
+    second.setCommPort(1);
+    EXPECT_FALSE(second.setPortOpen(true));
+    EXPECT_EQ(second.openFailure(), OpenFailure::Busy);
+    EXPECT_EQ(second.errorString(),
+              QStringLiteral("设备正被另一个程序占用：link_tests（进程号 %1）").arg(pid));
+
+    // The other way round: the node held, the console's link refused, and its box says by whom.
+    c.form->Command16_Click();
+    ASSERT_TRUE(second.setPortOpen(true)) << second.errorString().toStdString();
+    c.form->Command16_Click();
+    EXPECT_FALSE(c.port->portOpen());
+    ASSERT_EQ(c.boxes->shown.size(), 1);
+    EXPECT_EQ(c.boxes->shown[0].text,
+              QStringLiteral("无法打开串口 1（%1）：设备正被另一个程序占用：link_tests（进程号 %2）\n"
+                             "%1 正被另一个程序占用：请先关闭那个程序，或让它释放该串口。")
+                  .arg(c.node, pid));
+    EXPECT_EQ(c.form->Command16->text(), "打开串口");
+    second.setPortOpen(false);
+
+    // A program of another kind that only locks the device (no lock file), in a process of its
+    // own: found by its lock, and named by its process number.
+    int ready[2];
+    int done[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(done), 0);
+    const QByteArray slave = QFile::encodeName(c.board->slavePath());
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(done[1]); // so that the parent's closing ends the read below
+        ::alarm(30);      // and a parent that died leaves no child behind
+        const int fd = ::open(slave.constData(), O_RDWR | O_NOCTTY);
+        const char ok = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? '1' : '0';
+        [[maybe_unused]] ssize_t n = ::write(ready[1], &ok, 1);
+        char end;
+        n = ::read(done[0], &end, 1);
+        ::_exit(0);
+    }
+    char ok = 0;
+    ASSERT_EQ(::read(ready[0], &ok, 1), 1);
+    ASSERT_EQ(ok, '1');
+    c.form->Command16_Click();
+    EXPECT_FALSE(c.port->portOpen());
+    ASSERT_EQ(c.boxes->shown.size(), 2);
+    EXPECT_TRUE(c.boxes->shown[1].text.startsWith(
+        QStringLiteral("无法打开串口 1（%1）：设备正被另一个程序占用：link_tests（进程号 %2）\n")
+            .arg(c.node)
+            .arg(child)))
+        << c.boxes->shown[1].text.toStdString();
+    ::close(done[1]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    for (int fd : {ready[0], ready[1], done[0]})
+        ::close(fd);
+
+    // Released, it opens.
+    c.form->Command16_Click();
+    EXPECT_TRUE(c.port->portOpen()) << c.port->errorString().toStdString();
 }
 
 TEST(PortErrors, ANodeThisUserMayNotOpenNamesItsGroupAndTheCommandThatAddsTheUser) {

@@ -87,7 +87,7 @@ TEST(TrafficMonitor, ASessionOnTheFakePortGivesItsRowsAndASavedFileThatIsItsTrac
     EXPECT_EQ(
         f.rows().join('\n').toStdString(),
         QStringList({
-                        "端口 |  | 无法打开 fake3：Permission error while locking the device",
+                        "端口 |  | 无法打开 fake3：设备正被另一个程序占用",
                         "端口 |  | 已打开 fake1，1200 8N1",
                         "接收 | AA | 未成应答：新的命令重新计数，这 1 字节不再计入应答",
                         "发送 | 09 | DEVID",

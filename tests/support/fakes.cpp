@@ -18,6 +18,23 @@ qint64 nowMs() {
 }
 } // namespace
 
+void FakeMessageBox::show(const QString& text, Icon icon, const QString& caption) {
+    shown.append({text, icon, caption});
+    const quint64 number = shownCount();
+    m_up.append(number);
+    if (onShow)
+        onShow(Shown(shown.back())); // a copy: onShow may show another box
+    m_up.removeAll(number);
+}
+
+void FakeMessageBox::close(quint64 number) {
+    if (!isUp(number))
+        return;
+    if (qsizetype(number) <= shown.size())
+        shown[qsizetype(number - 1)].takenDown = true;
+    m_up.removeAll(number);
+}
+
 bool FakeSerialPort::setPortOpen(bool open) {
     if (!open) {
         if (m_open) {
@@ -32,7 +49,7 @@ bool FakeSerialPort::setPortOpen(bool open) {
     if (absentPorts.contains(m_commPort))
         return refuseOpening(OpenFailure::NoDevice, QStringLiteral("No such file or directory"));
     if (busyPorts.contains(m_commPort))
-        return refuseOpening(OpenFailure::Busy, QStringLiteral("Permission error while locking the device"));
+        return refuseOpening(OpenFailure::Busy, busyReason(QString(), 0));
     if (!failOpenWith.isEmpty())
         return refuseOpening(OpenFailure::Other, failOpenWith);
     m_error.clear();

@@ -23,15 +23,22 @@ public:
         QString text;
         Icon icon;
         QString caption;
+        bool takenDown = false; // closed by the console, not by the operator
     };
-    void show(const QString& text, Icon icon, const QString& caption) override {
-        shown.append({text, icon, caption});
-        if (onShow)
-            onShow(shown.back());
-    }
+    void show(const QString& text, Icon icon, const QString& caption) override;
+    quint64 shownCount() const override { return quint64(shown.size()); }
+    void close(quint64 number) override;
+
+    // Whether box number `number` is up now: from its show() until onShow returns (the operator
+    // presses OK) or the console takes it down.
+    bool isUp(quint64 number) const { return m_up.contains(number); }
+
     QList<Shown> shown;
     // Runs while the "modal" box is up, as an operator's wait before pressing OK.
     std::function<void(const Shown&)> onShow;
+
+private:
+    QList<quint64> m_up; // innermost last
 };
 
 // Behaves as QtSerialPort does on a real line (the same contract suite runs against both): the
@@ -44,6 +51,11 @@ public:
     int16_t commPort() const override { return m_commPort; }
     QString deviceFor(int16_t number) const override { return QStringLiteral("fake%1").arg(number); }
     bool devicePresent(int16_t number) const override { return !absentPorts.contains(number); }
+    // Every plugging back makes a new node, as for a USB adapter.
+    QString deviceInstance(int16_t number) const override {
+        return devicePresent(number) ? QStringLiteral("fake%1#%2").arg(number).arg(m_plugs.value(number))
+                                     : QString();
+    }
     bool portOpen() const override { return m_open; }
     bool setPortOpen(bool open) override;
     QString errorString() const override { return m_error; }
@@ -74,7 +86,10 @@ public:
     // The adapter is pulled out: its device is absent until plugged back, and an open port
     // loses it as the real one does when the node disappears.
     void unplug();
-    void plugBack() { absentPorts.remove(m_commPort); }
+    void plugBack() {
+        absentPorts.remove(m_commPort);
+        ++m_plugs[m_commPort];
+    }
 
     // Opening fails with this reason when it is not empty.
     QString failOpenWith;
@@ -108,6 +123,7 @@ private:
     int m_commEvent = 0;
     int m_reads = 0;
     quint64 m_openings = 0;
+    QMap<int16_t, int> m_plugs;
 };
 
 // The player as the audio engine behaves (the same contract suite runs on both), on a clock the test
