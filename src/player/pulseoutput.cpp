@@ -76,13 +76,14 @@ void PulseOutput::dropServer() {
 
 bool PulseOutput::open(int rate, int channels, int bufferMs) {
     close();
-    pa_sample_spec spec{PA_SAMPLE_S16NE, uint32_t(std::max(rate, 0)), uint8_t(std::clamp(channels, 0, 255))};
-    if (!pa_sample_spec_valid(&spec) || bufferMs <= 0 || !connectServer())
+    pa_sample_spec sampleFormat{PA_SAMPLE_S16NE, uint32_t(std::max(rate, 0)),
+                                uint8_t(std::clamp(channels, 0, 255))};
+    if (!pa_sample_spec_valid(&sampleFormat) || bufferMs <= 0 || !connectServer())
         return false;
     // Channels in the order wav files keep them.
     pa_channel_map map;
-    pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_WAVEEX);
-    m_stream = pa_stream_new(m_context, "Quillory", &spec, &map);
+    pa_channel_map_init_extend(&map, sampleFormat.channels, PA_CHANNEL_MAP_WAVEEX);
+    m_stream = pa_stream_new(m_context, "Quillory", &sampleFormat, &map);
     if (!m_stream)
         return false;
     m_rate = rate;
