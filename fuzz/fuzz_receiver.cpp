@@ -64,7 +64,7 @@ struct Harness {
     FakeMediaPlayer* player = nullptr;
     FakeMessageBox* boxes = nullptr;
     ReplyCounter* counter = nullptr;
-    LinkTrace* trace = nullptr;
+    LinkTraceFile* counting = nullptr;
     QList<QPushButton*> buttons;
     QList<QLineEdit*> typed; // boxes an operator types into
 
@@ -124,8 +124,9 @@ struct Harness {
         platform.messageBox = std::move(b);
         form = new Form1(std::move(platform));
         counter = new ReplyCounter;
-        trace = new LinkTrace(counter);
-        port->setTrace(trace);
+        // Beside the traffic monitor's log, which the same events then drive too.
+        counting = new LinkTraceFile(counter);
+        port->trace()->addSink(counting);
 
         buttons = form->findChildren<QPushButton*>();
         std::sort(buttons.begin(), buttons.end(),

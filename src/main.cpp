@@ -9,10 +9,12 @@
 #include "link/linktrace.h"
 #include "link/qtserialport.h"
 #include "link/serialdevices.h"
+#include "monitor/trafficmonitor.h"
 #include "player/audioplayer.h"
 #include "player/qtfiledialog.h"
 #include "version.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QTranslator>
@@ -88,6 +90,11 @@ int main(int argc, char** argv) {
                       QStringLiteral("Interface language: zh (Chinese, the default whatever the system's "
                                      "locale) or en (English)."),
                       QStringLiteral("LANG"), QStringLiteral("zh")});
+    const QCommandLineOption monitorOption(
+        QStringLiteral("monitor"),
+        QStringLiteral(
+            "Opens the traffic monitor beside the window (also F12 or the window's context menu)."));
+    parser.addOption(monitorOption);
     const QStringList arguments = withSimulatedBoardDefault(QApplication::arguments());
     if (!parser.parse(arguments))
         return refuse(parser.errorText());
@@ -160,11 +167,14 @@ int main(int argc, char** argv) {
     platform.messageBox = std::move(messageBox);
 
     Form1 form(std::move(platform));
+    form.reconnectAction->setChecked(link.reconnect);
     if (const QString warning = captionFontWarning(form); !warning.isEmpty())
         std::fprintf(stderr, "%s\n", qPrintable(warning));
     // Boxes and the dialog are modal to the window once it exists.
     boxes->setParent(&form);
     dialog->setParent(&form);
     form.show();
+    if (parser.isSet(monitorOption))
+        form.Monitor->show();
     return QApplication::exec();
 }

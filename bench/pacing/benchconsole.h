@@ -126,7 +126,14 @@ class PrintedBox final : public MessageBox {
 public:
     void show(const QString& text, Icon, const QString& caption) override {
         std::fprintf(stderr, "box: %s: %s\n", qPrintable(caption), qPrintable(text));
+        ++m_shown;
     }
+    // A printed box is gone as soon as it is printed: there is nothing to take down.
+    quint64 shownCount() const override { return m_shown; }
+    void close(quint64) override {}
+
+private:
+    quint64 m_shown = 0;
 };
 
 // Form1 with port 1 naming the pty's slave, opened; the silent stand-ins where no player or dialog is

@@ -4,6 +4,7 @@
 
 #include "app/catalogue.h"
 #include "app/chippicture.h"
+#include "link/reconnect.h"
 #include "version.h"
 
 #include <QCheckBox>
@@ -75,6 +76,7 @@ Form1::Form1(Platform platform, QWidget* parent) : QWidget(parent), m_platform(s
     bindChip();
     bindPlayer();
     bindVolume();
+    bindMonitor();
     Form_Load();
 }
 
@@ -84,6 +86,8 @@ Form1::~Form1() {
         Timer1->stop();
     if (VoiclePtrTimer)
         VoiclePtrTimer->stop();
+    if (reconnector)
+        reconnector->stopWaiting();
     if (MSComm1)
         MSComm1->disconnect(this);
     if (MMControl1)
@@ -287,6 +291,8 @@ void Form1::Form_Load() {
 void Form1::Form_Unload(int16_t& Cancel) {
     Q_UNUSED(Cancel);
     MMControl1->setCommand(QStringLiteral("Close"));
+    // Nothing keeps looking for a lost port once the window is gone.
+    reconnector->stopWaiting();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

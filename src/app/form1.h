@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <memory>
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -25,6 +26,8 @@ class QLineEdit;
 class QPushButton;
 class QScrollBar;
 class QTimer;
+class Reconnector;
+class TrafficMonitor;
 
 class Form1 : public QWidget, public FormState {
     Q_OBJECT
@@ -151,6 +154,12 @@ public:
     static constexpr int rinQuietMs = 100;
     QTimer* RinQuietTimer = nullptr;
     void RinQuietTimer_Timer();
+    // Reconnecting (--reconnect, the context menu's checkable "自动重连"), off at start-up: after
+    // a loss the device is waited for and opened again when it comes back (link/reconnect.h).
+    QAction* reconnectAction = nullptr;
+    Reconnector* reconnector = nullptr;
+    // The lost port is open again: the window shows it as after an opening click.
+    void portReopened();
     QString MyRinByteToStr(const uint8_t* RinByte, uint8_t StartCnt, uint8_t LenCnt);
     QString HexToString(const std::vector<uint8_t>& HexData);
     QString FindChar(uint8_t& ByteTempp);
@@ -188,6 +197,9 @@ public:
     void VoilceVal_Click();
     void VoiclePtrTimer_Timer();
 
+    // ---- Traffic monitor (monitor/) ----
+    TrafficMonitor* Monitor = nullptr;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -199,6 +211,7 @@ private:
     void bindChip();
     void bindPlayer();
     void bindVolume();
+    void bindMonitor();
 
     Platform m_platform;
     bool m_unloaded = false;

@@ -1,8 +1,11 @@
 // Binding of the serial link's events: the port button, the pacing timer, the receive event, the
-// receiver's quiet timer and the loss of the device; Combo1's tooltip names the device its number
-// opens and whether that device is there when the tooltip shows.
+// receiver's quiet timer, the loss of the device and the context menu's "自动重连"; Combo1's tooltip
+// names the device its number opens and whether that device is there when the tooltip shows.
 #include "app/form1.h"
 #include "link/linksettings.h"
+#include "link/reconnect.h"
+
+#include <QAction>
 
 #include <QComboBox>
 #include <QEvent>
@@ -44,6 +47,16 @@ void Form1::bindLink() {
     RinQuietTimer->setObjectName(QStringLiteral("RinQuietTimer"));
     RinQuietTimer->setSingleShot(true);
     connect(RinQuietTimer, &QTimer::timeout, this, &Form1::RinQuietTimer_Timer);
+
+    reconnector = new Reconnector(MSComm1, m_platform.messageBox.get(), this);
+    connect(reconnector, &Reconnector::reopened, this, &Form1::portReopened);
+    reconnectAction = new QAction(tr("自动重连"), this);
+    reconnectAction->setObjectName(QStringLiteral("reconnectAction"));
+    reconnectAction->setCheckable(true);
+    connect(reconnectAction, &QAction::toggled, reconnector, &Reconnector::setOn);
+    // The window's context menu lists its actions; other capabilities add theirs beside this one.
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    addAction(reconnectAction);
 
     const auto showDevice = [this] {
         const int16_t number = portNumberFromText(Combo1->currentText());

@@ -48,6 +48,14 @@ constexpr std::array<Choice<QSerialPort::DataBits>, 4> dataBitChoices{{
 
 constexpr qint32 maxBaud = 4000000;
 
+// termios knows one stop bit or two: a line asked for 1.5 would open with one, without a word.
+#ifdef Q_OS_WIN
+constexpr bool hasOneAndHalfStopBits = true;
+#else
+constexpr bool hasOneAndHalfStopBits = false;
+#endif
+const char* const stopBitsAccepted = hasOneAndHalfStopBits ? "give 1, 1.5 or 2" : "give 1 or 2";
+
 QString refused(const char* option, const QString& value, const QString& accepted) {
     return QStringLiteral("--%1: \"%2\" is not accepted; %3").arg(QLatin1String(option), value, accepted);
 }
@@ -66,7 +74,9 @@ void addLinkOptions(QCommandLineParser& parser) {
     parser.addOption({QStringLiteral("parity"),
                       QStringLiteral("Parity: none, even, odd, mark or space (default none)."),
                       QStringLiteral("PARITY"), QStringLiteral("none")});
-    parser.addOption({QStringLiteral("stop-bits"), QStringLiteral("Stop bits: 1, 1.5 or 2 (default 1)."),
+    parser.addOption({QStringLiteral("stop-bits"),
+                      hasOneAndHalfStopBits ? QStringLiteral("Stop bits: 1, 1.5 or 2 (default 1).")
+                                            : QStringLiteral("Stop bits: 1 or 2 (default 1)."),
                       QStringLiteral("BITS"), QStringLiteral("1")});
     parser.addOption({QStringLiteral("flow-control"),
                       QStringLiteral("Flow control: none, hardware or software (default none)."),
@@ -79,6 +89,9 @@ void addLinkOptions(QCommandLineParser& parser) {
                       QStringLiteral("List every serial port the system reports (device, description, "
                                      "manufacturer, serial number, USB vendor:product) with the port number "
                                      "that opens it under the current mapping, then exit.")});
+    parser.addOption({QStringLiteral("reconnect"),
+                      QStringLiteral("When the open port is lost, open it again by itself once its device "
+                                     "comes back (the window's context menu turns this on and off).")});
 }
 
 bool readLinkOptions(const QCommandLineParser& parser, LinkOptions& options, QString* error) {
@@ -122,7 +135,11 @@ bool readLinkOptions(const QCommandLineParser& parser, LinkOptions& options, QSt
     const QString stopText = parser.value(QStringLiteral("stop-bits"));
     const auto stopBits = choose(stopBitChoices, stopText.trimmed());
     if (!stopBits)
-        return fail(refused("stop-bits", stopText, QStringLiteral("give 1, 1.5 or 2")));
+        return fail(refused("stop-bits", stopText, QLatin1String(stopBitsAccepted)));
+    if (*stopBits == QSerialPort::OneAndHalfStop && !hasOneAndHalfStopBits)
+        return fail(
+            refused("stop-bits", stopText,
+                    QStringLiteral("the serial ports of this system have no 1.5 stop bits: give 1 or 2")));
     read.settings.stopBits = *stopBits;
 
     const QString flowText = parser.value(QStringLiteral("flow-control"));
@@ -138,6 +155,7 @@ bool readLinkOptions(const QCommandLineParser& parser, LinkOptions& options, QSt
     }
 
     read.listPorts = parser.isSet(QStringLiteral("list-ports"));
+    read.reconnect = parser.isSet(QStringLiteral("reconnect"));
 
     options = std::move(read);
     return true;

@@ -1,5 +1,6 @@
 // The serial link's command-line options (--port, --baud, --data-bits, --parity, --stop-bits,
-// --flow-control, --trace, --list-ports), added to main's parser and read back into LinkSettings.
+// --flow-control, --trace, --list-ports, --reconnect), added to main's parser and read back into
+// LinkSettings.
 #pragma once
 
 #include "link/linksettings.h"
@@ -12,6 +13,7 @@ struct LinkOptions {
     LinkSettings settings;
     QString tracePath;      // empty: no trace; "-": stderr
     bool listPorts = false; // print the serial ports the system reports, then exit
+    bool reconnect = false; // "自动重连" checked at start-up
 };
 
 void addLinkOptions(QCommandLineParser& parser);

@@ -29,6 +29,37 @@ struct LinkSettings {
     }
 };
 
+// The frame format as bench engineers write it, data bits, parity and stop bits ("8N1"), followed by
+// the flow control when there is one ("8E2 RTS/CTS").
+inline QString lineFormat(const LinkSettings& s) {
+    QString parity = QStringLiteral("?");
+    switch (s.parity) {
+    case QSerialPort::NoParity:
+        parity = QStringLiteral("N");
+        break;
+    case QSerialPort::EvenParity:
+        parity = QStringLiteral("E");
+        break;
+    case QSerialPort::OddParity:
+        parity = QStringLiteral("O");
+        break;
+    case QSerialPort::MarkParity:
+        parity = QStringLiteral("M");
+        break;
+    case QSerialPort::SpaceParity:
+        parity = QStringLiteral("S");
+        break;
+    }
+    const QString stop =
+        s.stopBits == QSerialPort::OneAndHalfStop ? QStringLiteral("1.5") : QString::number(int(s.stopBits));
+    QString format = QStringLiteral("%1%2%3").arg(int(s.dataBits)).arg(parity, stop);
+    if (s.flowControl == QSerialPort::HardwareControl)
+        format += QStringLiteral(" RTS/CTS");
+    else if (s.flowControl == QSerialPort::SoftwareControl)
+        format += QStringLiteral(" XON/XOFF");
+    return format;
+}
+
 // Combo1's text as a port number; 0 when it is not a whole number from 1 to 16.
 inline int16_t portNumberFromText(const QString& text) {
     bool ok = false;

@@ -1,17 +1,107 @@
-// The serial link's trace sink.
+// The serial link's record, its trace formatter and the trace file.
 #include "link/linktrace.h"
 
 #include "link/hextext.h"
 
 #include <QFile>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <span>
 
-LinkTrace::LinkTrace(QIODevice* out) : m_out(out) {}
+namespace {
 
-LinkTrace::~LinkTrace() = default;
+QString hexOf(const QByteArray& bytes) {
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.constData());
+    return hexText(std::span<const uint8_t>(data, size_t(bytes.size()))).trimmed();
+}
+
+QString hexOf(uint8_t byte) {
+    return hexText(std::span<const uint8_t>(&byte, 1)).trimmed();
+}
+
+QString dropText(int count, const QString& why) {
+    return QStringLiteral("drop %1 bytes: %2").arg(count).arg(why);
+}
+
+QString traceRest(const LinkEvent& e) {
+    using Kind = LinkEvent::Kind;
+    switch (e.kind) {
+    case Kind::Sent:
+        return QStringLiteral("tx %1").arg(hexOf(e.bytes));
+    case Kind::Received:
+        return QStringLiteral("rx %1: %2").arg(e.bytes.size()).arg(hexOf(e.bytes));
+    case Kind::HandedOver: {
+        QString text = QStringLiteral("send %1, reply %2 bytes")
+                           .arg(e.bytes.isEmpty() ? QStringLiteral("no bytes") : hexOf(e.bytes))
+                           .arg(e.count);
+        if (e.counted > 0)
+            text += QStringLiteral(", %1 counted already").arg(e.counted);
+        return text;
+    }
+    case Kind::Reply:
+        return QStringLiteral("reply %1 %2").arg(hexOf(e.command), e.text);
+    case Kind::Dropped:
+        return dropText(e.count, e.text);
+    case Kind::UnreadAtClose:
+        return dropText(e.count, QStringLiteral("unread when the port closed"));
+    case Kind::InputDiscarded:
+        return dropText(e.count, QStringLiteral("input discarded unread"));
+    case Kind::Opened:
+        return QStringLiteral("port opened %1 at %2 baud, %3").arg(e.text).arg(e.count).arg(e.detail);
+    case Kind::Closed:
+        return QStringLiteral("port closed %1").arg(e.text);
+    case Kind::OpenFailed:
+        return QStringLiteral("port cannot open %1: %2").arg(e.text, e.detail);
+    case Kind::Lost:
+        return QStringLiteral("lost %1: %2").arg(e.text, e.detail);
+    case Kind::Note:
+        return QStringLiteral("port %1").arg(e.text);
+    }
+    return QString();
+}
+
+} // namespace
+
+QByteArray traceLine(const LinkEvent& event) {
+    QByteArray line = QByteArray::number(event.us);
+    line += ' ';
+    QString rest = traceRest(event);
+    // One event, one line, whatever a device name or a system's reason holds.
+    rest.replace(QLatin1Char('\n'), QLatin1String("\\n")).replace(QLatin1Char('\r'), QLatin1String("\\r"));
+    line += rest.toUtf8();
+    line += '\n';
+    return line;
+}
+
+LinkTraceSink::~LinkTraceSink() {
+    if (m_source)
+        m_source->removeSink(this);
+}
+
+LinkTraceFile::LinkTraceFile(QIODevice* out, std::unique_ptr<QIODevice> owned)
+    : m_owned(std::move(owned)), m_out(out) {}
+
+LinkTraceFile::~LinkTraceFile() = default;
+
+void LinkTraceFile::record(const LinkEvent&, const QByteArray& line) {
+    if (!m_out)
+        return;
+    m_out->write(line);
+    if (auto* file = qobject_cast<QFileDevice*>(m_out))
+        file->flush();
+}
+
+LinkTrace::LinkTrace() = default;
+
+LinkTrace::LinkTrace(QIODevice* out) : m_file(std::make_unique<LinkTraceFile>(out)) {
+    addSink(m_file.get());
+}
+
+LinkTrace::~LinkTrace() {
+    for (LinkTraceSink* sink : m_sinks)
+        sink->m_source = nullptr;
+}
 
 std::unique_ptr<LinkTrace> LinkTrace::open(const QString& target, QString* error) {
     auto file = std::make_unique<QFile>();
@@ -27,9 +117,28 @@ std::unique_ptr<LinkTrace> LinkTrace::open(const QString& target, QString* error
             *error = file->errorString();
         return nullptr;
     }
-    auto trace = std::make_unique<LinkTrace>(file.get());
-    trace->m_owned = std::move(file);
+    auto trace = std::make_unique<LinkTrace>();
+    QIODevice* out = file.get();
+    trace->m_file = std::make_unique<LinkTraceFile>(out, std::move(file));
+    trace->addSink(trace->m_file.get());
     return trace;
+}
+
+void LinkTrace::addSink(LinkTraceSink* sink) {
+    if (!sink || sink->m_source == this)
+        return;
+    if (sink->m_source)
+        sink->m_source->removeSink(sink);
+    sink->m_source = this;
+    m_sinks.push_back(sink);
+}
+
+void LinkTrace::removeSink(LinkTraceSink* sink) {
+    const auto it = std::find(m_sinks.begin(), m_sinks.end(), sink);
+    if (it == m_sinks.end())
+        return;
+    (*it)->m_source = nullptr;
+    m_sinks.erase(it);
 }
 
 qint64 LinkTrace::nowUs() {
@@ -37,39 +146,107 @@ qint64 LinkTrace::nowUs() {
     return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+void LinkTrace::record(LinkEvent event) {
+    if (m_sinks.empty())
+        return;
+    event.us = nowUs();
+    const QByteArray line = traceLine(event);
+    for (LinkTraceSink* sink : m_sinks)
+        sink->record(event, line);
+}
+
 void LinkTrace::sent(uint8_t byte) {
-    line("tx", hexText(std::span<const uint8_t>(&byte, 1)).trimmed());
+    LinkEvent e;
+    e.kind = LinkEvent::Kind::Sent;
+    e.bytes = QByteArray(1, char(byte));
+    record(std::move(e));
 }
 
 void LinkTrace::received(const QByteArray& chunk) {
-    const auto* data = reinterpret_cast<const uint8_t*>(chunk.constData());
-    line("rx", QStringLiteral("%1: %2")
-                   .arg(chunk.size())
-                   .arg(hexText(std::span<const uint8_t>(data, size_t(chunk.size()))).trimmed()));
+    LinkEvent e;
+    e.kind = LinkEvent::Kind::Received;
+    e.bytes = chunk;
+    record(std::move(e));
 }
 
-void LinkTrace::decoded(uint8_t command, const QString& meaning) {
-    line("reply",
-         QStringLiteral("%1 %2").arg(hexText(std::span<const uint8_t>(&command, 1)).trimmed(), meaning));
+void LinkTrace::opened(const QString& device, qint32 baud, const QString& format) {
+    LinkEvent e;
+    e.kind = LinkEvent::Kind::Opened;
+    e.text = device;
+    e.count = baud;
+    e.detail = format;
+    record(std::move(e));
+}
+
+void LinkTrace::closed(const QString& device) {
+    LinkEvent e;
+    e.kind = LinkEvent::Kind::Closed;
+    e.text = device;
+    record(std::move(e));
+}
+
+void LinkTrace::openFailed(const QString& device, const QString& error) {
+    LinkEvent e;
+    e.kind = LinkEvent::Kind::OpenFailed;
+    e.text = device;
+    e.detail = error;
+    record(std::move(e));
+}
+
+void LinkTrace::unreadAtClose(int count) {
+    LinkEvent e;
+    e.kind = LinkEvent::Kind::UnreadAtClose;
+    e.count = count;
+    record(std::move(e));
+}
+
+void LinkTrace::inputDiscarded(int count) {
+    LinkEvent e;
+    e.kind = LinkEvent::Kind::InputDiscarded;
+    e.count = count;
+    record(std::move(e));
+}
+
+void LinkTrace::lost(const QString& device, const QString& why, const QString& shown) {
+    LinkEvent e;
+    e.kind = LinkEvent::Kind::Lost;
+    e.text = device;
+    e.detail = why;
+    e.shown = shown;
+    record(std::move(e));
 }
 
 void LinkTrace::note(const QString& text) {
-    line("port", text);
+    LinkEvent e;
+    e.kind = LinkEvent::Kind::Note;
+    e.text = text;
+    record(std::move(e));
 }
 
-void LinkTrace::lost(const QString& device, const QString& why) {
-    line("lost", QStringLiteral("%1: %2").arg(device, why));
+void LinkTrace::handedOver(std::span<const uint8_t> frame, uint8_t replyLength, uint8_t counted) {
+    LinkEvent e;
+    e.kind = LinkEvent::Kind::HandedOver;
+    e.bytes = QByteArray(reinterpret_cast<const char*>(frame.data()), qsizetype(frame.size()));
+    e.count = replyLength;
+    e.counted = counted;
+    record(std::move(e));
 }
 
-void LinkTrace::dropped(int count, const QString& why) {
-    line("drop", QStringLiteral("%1 bytes: %2").arg(count).arg(why));
+void LinkTrace::decoded(uint8_t command, const QString& meaning, int count, const QString& shown) {
+    LinkEvent e;
+    e.kind = LinkEvent::Kind::Reply;
+    e.command = command;
+    e.text = meaning;
+    e.count = count;
+    e.shown = shown;
+    record(std::move(e));
 }
 
-void LinkTrace::line(const char* kind, const QString& rest) {
-    if (!m_out)
-        return;
-    // Flushed line by line so that a trace followed with tail -f is never behind the board.
-    m_out->write(QStringLiteral("%1 %2 %3\n").arg(nowUs()).arg(QLatin1String(kind), rest).toUtf8());
-    if (auto* file = qobject_cast<QFileDevice*>(m_out))
-        file->flush();
+void LinkTrace::dropped(int count, const QString& why, const QString& shown) {
+    LinkEvent e;
+    e.kind = LinkEvent::Kind::Dropped;
+    e.count = count;
+    e.text = why;
+    e.shown = shown;
+    record(std::move(e));
 }

@@ -1,6 +1,7 @@
 // The port button Command16: opens the port numbered in Combo1, or closes the open one.
 #include "app/form1.h"
 #include "link/linksettings.h"
+#include "link/reconnect.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -14,6 +15,8 @@ const QColor portOpenGreen(0x00, 0xFF, 0x00);
 } // namespace
 
 void Form1::Command16_Click() {
+    // The operator takes the port over: a wait for a lost device ends here.
+    reconnector->stopWaiting();
     Bottmp(0).setVisible(false);
     if (MSComm1->portOpen()) {
         // A frame still in transit must not be written to a closed port.
@@ -41,6 +44,12 @@ void Form1::Command16_Click() {
         MsgBox(text, MessageBox::Icon::Critical, tr("串口状态"));
         return;
     }
+    Command16->setText(tr("关闭串口"));
+    Seril_StDig->setFillColor(portOpenGreen);
+}
+
+void Form1::portReopened() {
+    Bottmp(0).setVisible(false);
     Command16->setText(tr("关闭串口"));
     Seril_StDig->setFillColor(portOpenGreen);
 }

@@ -59,6 +59,14 @@ QString openRemedyText(OpenFailure failure, const QString& device, const QString
     return QString();
 }
 
+QString busyReason(const QString& program, qint64 pid) {
+    if (pid <= 0)
+        return PortAdvice::tr("设备正被另一个程序占用");
+    if (program.isEmpty())
+        return PortAdvice::tr("设备正被另一个程序占用（进程号 %1）").arg(pid);
+    return PortAdvice::tr("设备正被另一个程序占用：%1（进程号 %2）").arg(program).arg(pid);
+}
+
 QString linkLossReason(LinkLoss cause, const QString& systemReason) {
     switch (cause) {
     case LinkLoss::NodeGone:

@@ -35,6 +35,10 @@ struct SerialDeviceFacts {
 QString openRemedyText(OpenFailure failure, const QString& device, const QString& group, const QString& user,
                        const QList<SerialDeviceFacts>& present);
 
+// The reason shown for a device that another program holds, in place of the system's words (which
+// speak of permissions or lock files); program and pid name the holder where they are known.
+QString busyReason(const QString& program, qint64 pid);
+
 // The reason shown in "串口 <device> 已断开：<reason>"; systemReason is the system's own words
 // where the cause has them.
 QString linkLossReason(LinkLoss cause, const QString& systemReason = QString());

@@ -42,33 +42,66 @@ bool QtSerialPort::devicePresent(int16_t number) const {
     return deviceNodePresent(deviceFor(number));
 }
 
+QString QtSerialPort::deviceInstance(int16_t number) const {
+    return deviceNodeInstance(deviceFor(number));
+}
+
 bool QtSerialPort::setPortOpen(bool open) {
     if (!open) {
         if (m_port.isOpen()) {
             closePort();
             if (m_trace)
-                m_trace->note(QStringLiteral("closed %1").arg(m_port.portName()));
+                m_trace->closed(m_device);
         }
         return true;
     }
     if (m_port.isOpen())
         return true;
     const QString device = deviceFor(m_commPort);
-    m_port.setPortName(device);
+    // The lock goes with the device, not with the name it was given: QSerialPort's lock file is
+    // named after the node it opens, so the node behind a symbolic link is the one opened.
+    const QString node = deviceNodePath(device);
+    m_port.setPortName(node);
     m_port.setBaudRate(m_settings.baudRate);
     m_port.setDataBits(m_settings.dataBits);
     m_port.setParity(m_settings.parity);
     m_port.setStopBits(m_settings.stopBits);
     m_port.setFlowControl(m_settings.flowControl);
-    if (!m_port.open(QIODevice::ReadWrite)) {
-        m_error = m_port.errorString();
-        m_openFailure = classifyOpenFailure(m_port.error(), device);
+#if defined(Q_OS_UNIX)
+    // A program that opened the device under the name given here took the lock file of that name.
+    if (deviceLocation(device) != node && !lockFilePathFor(device).isEmpty()) {
+        m_nameLock = std::make_unique<QLockFile>(lockFilePathFor(device));
+        m_nameLock->setStaleLockTime(0);
+    }
+    bool held = m_nameLock && !m_nameLock->tryLock();
+    const bool opened = !held && m_port.open(QIODevice::ReadWrite);
+    // Two names of one device (a by-id link and its ttyUSB node) meet at this lock, and so do two
+    // consoles run as root, whom the tty's exclusive mode does not stop.
+    if (opened && !lockDeviceNode(int(m_port.handle()))) {
+        held = true;
+        m_port.close();
+    }
+#else
+    const bool held = false;
+    const bool opened = m_port.open(QIODevice::ReadWrite);
+#endif
+    if (!opened || held) {
+        m_nameLock.reset();
+        m_openFailure = held ? OpenFailure::Busy : classifyOpenFailure(m_port.error(), device);
+        QString traced = m_port.errorString();
+        m_error = traced;
+        if (m_openFailure == OpenFailure::Busy) {
+            const DeviceHolder holder = deviceHolder(device);
+            m_error = busyReason(holder.program, holder.pid);
+            traced =
+                QStringLiteral("held by another program (%1 pid %2)").arg(holder.program).arg(holder.pid);
+        }
         m_openRemedy = openRemedyText(m_openFailure, device, deviceNodeGroup(device), currentUserName(),
                                       m_openFailure == OpenFailure::NoDevice ? systemSerialDevices(m_settings)
                                                                              : QList<SerialDeviceFacts>());
         m_port.clearError();
         if (m_trace)
-            m_trace->note(QStringLiteral("cannot open %1: %2").arg(device, m_error));
+            m_trace->openFailed(device, traced);
         return false;
     }
     m_device = device;
@@ -82,7 +115,7 @@ bool QtSerialPort::setPortOpen(bool open) {
     m_watch.start();
 #endif
     if (m_trace)
-        m_trace->note(QStringLiteral("opened %1 at %2 baud").arg(device).arg(m_settings.baudRate));
+        m_trace->opened(device, m_settings.baudRate, lineFormat(m_settings));
     return true;
 }
 
@@ -105,8 +138,11 @@ void QtSerialPort::output(const QByteArray& bytes) {
 }
 
 void QtSerialPort::setInBufferCount(int count) {
-    if (count == 0)
-        m_in.clear();
+    if (count != 0 || m_in.isEmpty())
+        return;
+    if (m_trace)
+        m_trace->inputDiscarded(int(m_in.size()));
+    m_in.clear();
 }
 
 void QtSerialPort::setRThreshold(int threshold) {
@@ -217,9 +253,9 @@ std::optional<LinkLoss> QtSerialPort::lineGone() const {
 void QtSerialPort::lose(LinkLoss cause, const QString& systemReason) {
     const QString reason = linkLossReason(cause, systemReason);
     m_error = reason;
-    closePort();
     if (m_trace)
-        m_trace->lost(m_device, linkLossTrace(cause, systemReason));
+        m_trace->lost(m_device, linkLossTrace(cause, systemReason), reason);
+    closePort();
     // Queued, so that the operator's box never opens inside QSerialPort's own notification; a
     // session opened again meanwhile is not told of the old one's end.
     const quint64 opening = m_openings;
@@ -234,7 +270,11 @@ void QtSerialPort::lose(LinkLoss cause, const QString& systemReason) {
 
 void QtSerialPort::closePort() {
     m_watch.stop();
+    // Bytes held back while the receiver was busy never reach it now.
+    if (m_trace && !m_in.isEmpty())
+        m_trace->unreadAtClose(int(m_in.size()));
     m_port.close();
+    m_nameLock.reset();
     m_port.clearError();
     m_in.clear();
     m_failedReads = 0;

@@ -7,9 +7,11 @@
 #include "link/linksettings.h"
 #include "link/serialport.h"
 
+#include <QLockFile>
 #include <QSerialPort>
 #include <QTimer>
 
+#include <memory>
 #include <optional>
 
 class QtSerialPort final : public SerialPort {
@@ -22,6 +24,7 @@ public:
     int16_t commPort() const override { return m_commPort; }
     QString deviceFor(int16_t number) const override { return m_settings.deviceFor(number); }
     bool devicePresent(int16_t number) const override;
+    QString deviceInstance(int16_t number) const override;
 
     bool portOpen() const override { return m_port.isOpen(); }
     bool setPortOpen(bool open) override;
@@ -67,6 +70,8 @@ private:
 
     LinkSettings m_settings;
     QSerialPort m_port;
+    // While open under a symbolic link: the lock file of that name, beside QSerialPort's of the node.
+    std::unique_ptr<QLockFile> m_nameLock;
     QTimer m_watch;
     int16_t m_commPort = 1;
     QString m_device;

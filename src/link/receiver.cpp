@@ -4,6 +4,7 @@
 #include "link/devicetable.h"
 #include "link/hextext.h"
 #include "link/linktrace.h"
+#include "link/reconnect.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,7 +23,8 @@ constexpr int32_t playingInterval = 200;
 void storeReplyByte(FormState& s, uint8_t byte, LinkTrace* trace) {
     if (s.RinCnt == 255 || s.RinPos == 255) {
         if (trace)
-            trace->dropped(s.RinCnt, QStringLiteral("no reply within 255 bytes"));
+            trace->dropped(s.RinCnt, QStringLiteral("no reply within 255 bytes"),
+                           Form1::tr("255 字节内没有成为应答"));
         s.RinCnt = 0;
         s.RinPos = 0;
     }
@@ -73,20 +75,25 @@ void Form1::MSComm1_OnComm() {
     // not all arrived: RinBuf then still holds an older reply's bytes where the decoding reads,
     // and those are never shown as this reply's. The reply is dropped as one not understood.
     if (stored && RinCnt == RinNeedCnt && RinPos < bytesDecoded(SendCmd)) {
-        if (LinkTrace* trace = MSComm1->trace())
+        if (LinkTrace* trace = MSComm1->trace()) {
+            const QString command = hexText(std::span<const uint8_t>(&SendCmd, 1)).trimmed();
             trace->dropped(RinCnt,
                            QStringLiteral("reply to %1 completed by a count from before its hand-over, "
                                           "only %2 of its bytes since")
-                               .arg(hexText(std::span<const uint8_t>(&SendCmd, 1)).trimmed())
+                               .arg(command)
+                               .arg(RinPos),
+                           tr("%1 的应答计满了，但计数里有发送前收到的字节，发送后只收到 %2 字节")
+                               .arg(command)
                                .arg(RinPos));
+        }
         RinCnt = 0;
         RinPos = 0;
     } else if (stored && RinCnt == RinNeedCnt) {
         const uint8_t command = SendCmd;
         // Traced before any box goes up, so that the trace keeps the board's timing.
-        const auto traceReply = [&](const QString& meaning) {
+        const auto traceReply = [&](const QString& meaning, const QString& shown = QString()) {
             if (LinkTrace* trace = MSComm1->trace())
-                trace->decoded(command, meaning);
+                trace->decoded(command, meaning, RinCnt, shown);
         };
         const QString player = MMControl1->command();
         switch (command) {
@@ -141,7 +148,8 @@ void Form1::MSComm1_OnComm() {
         }
         case 0x81: // SET_REC
             if (RecOn) {
-                traceReply(QStringLiteral("SET_REC while recording"));
+                traceReply(QStringLiteral("SET_REC while recording"),
+                           tr("SET_REC，录音中：请先停止上一次录音"));
                 MsgBox(tr("请先停止上一次录音"));
                 break;
             }
@@ -154,7 +162,8 @@ void Form1::MSComm1_OnComm() {
             Right(3).setVisible(true);
             break;
         default:
-            traceReply(QStringLiteral("no decoding, %1 bytes dropped").arg(RinCnt));
+            traceReply(QStringLiteral("no decoding, %1 bytes dropped").arg(RinCnt),
+                       tr("没有对此命令应答的解码，%1 字节丢弃").arg(RinCnt));
             break;
         }
         RinCnt = 0;
@@ -173,7 +182,8 @@ void Form1::RinQuietTimer_Timer() {
         return;
     if (LinkTrace* trace = MSComm1->trace())
         trace->dropped(RinCnt,
-                       QStringLiteral("%1 expected, line quiet for %2 ms").arg(RinNeedCnt).arg(rinQuietMs));
+                       QStringLiteral("%1 expected, line quiet for %2 ms").arg(RinNeedCnt).arg(rinQuietMs),
+                       tr("超过应答长度 %1 字节，线路静止 %2 ms 后丢弃").arg(RinNeedCnt).arg(rinQuietMs));
     RinCnt = 0;
     RinPos = 0;
 }
@@ -185,6 +195,8 @@ void Form1::MSComm1_DeviceLost(const QString& reason) {
         MSComm1->setPortOpen(false);
     Command16->setText(tr("打开串口"));
     Seril_StDig->setFillColor(QColor(0xFF, 0xFF, 0xFF));
+    // The box shown next is the one to take down when the device is back.
+    reconnector->portLost(m_platform.messageBox->shownCount() + 1);
     MsgBox(tr("串口 %1 已断开：%2").arg(MSComm1->deviceFor(MSComm1->commPort()), reason),
            MessageBox::Icon::Critical, tr("串口状态"));
 }

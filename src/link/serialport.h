@@ -28,6 +28,9 @@ public:
     virtual QString deviceFor(int16_t number) const = 0;
     // Whether that device is there now (its node exists, or the system lists it).
     virtual bool devicePresent(int16_t number) const = 0;
+    // The device node that number opens as it is now: empty while it is absent, and another value
+    // once the device has gone and come back as a new node.
+    virtual QString deviceInstance(int16_t number) const = 0;
 
     // PortOpen. Opening can fail: setPortOpen(true) then returns false, the port stays
     // closed and errorString() gives the system's reason.

@@ -1,8 +1,12 @@
 // The paced frame transmitter: Isd_Comm2_Send hands a frame over, Timer1 writes it one byte per
 // 50 ms tick. One frame is in transit at a time; a new hand-over replaces the one in transit.
 #include "app/form1.h"
+#include "link/linktrace.h"
 
 #include <QTimer>
+
+#include <algorithm>
+#include <span>
 
 namespace {
 constexpr int byteSpacingMs = 50;
@@ -17,6 +21,9 @@ void Form1::Isd_Comm2_Send(uint8_t SendBytCnt) {
         MsgBox(tr("串口没打开"), MessageBox::Icon::Critical, tr("串口状态"));
         return;
     }
+    if (LinkTrace* trace = MSComm1->trace())
+        trace->handedOver(std::span<const uint8_t>(SendBuf.data(), std::min<size_t>(SendLen, SendBuf.size())),
+                          RinNeedCnt, RinCnt);
     // Restarting the timer puts the new frame's first byte 50 ms after this hand-over.
     Timer1->start(byteSpacingMs);
 }

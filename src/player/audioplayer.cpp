@@ -3,11 +3,7 @@
 // locking and keeps the engine free of data races.
 #include "player/audioplayer.h"
 
-#include <QAudioDevice>
-#include <QAudioFormat>
-#include <QAudioSink>
 #include <QCoreApplication>
-#include <QMediaDevices>
 
 #include <algorithm>
 #include <limits>
@@ -15,30 +11,9 @@
 namespace {
 constexpr int kFeedIntervalMs = 5;
 constexpr int64_t kChunkFrames = 4096;
-// When the sink stops taking data at the end of a file, the run ends at the latest this long after
+// When the output stops taking data at the end of a file, the run ends at the latest this long after
 // the last sample should have been heard.
 constexpr int64_t kEndGraceMs = 250;
-
-const char* const kNoOutputNotice =
-    QT_TRANSLATE_NOOP("AudioPlayer", "没有可用的声音输出设备，播放将静音进行");
-
-// Qt's PulseAudio output may still call into a sink from the sound server's thread a moment after the
-// sink was stopped (under load, with an underrun just before): deleted at once, the sink then crashes
-// the program. A sink that is done with is stopped and deleted only a good while later, outliving the
-// engine if need be.
-constexpr int kRetiredSinkLifeMs = 2000;
-
-void retire(std::unique_ptr<QAudioSink> sink) {
-    if (!sink)
-        return;
-    sink->stop();
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app)
-        return;
-    QAudioSink* retired = sink.release();
-    retired->setParent(app);
-    QTimer::singleShot(kRetiredSinkLifeMs, retired, &QObject::deleteLater);
-}
 } // namespace
 
 AudioPlayer::AudioPlayer(QObject* parent) : MediaPlayer(parent) {
@@ -188,36 +163,14 @@ void AudioPlayer::startOutput(quint64 runId) {
     m_decoded = 0;
     m_decoderDone = false;
     m_pending.clear();
-    if (!openSink())
+    m_noticeGiven = false;
+    // Looked for again on every play: a sound server that has come back since the last one is found.
+    if (!m_output.open(m_decoder->sampleRate(), m_decoder->channels(), kBufferMs))
         tellNoOutput();
     m_clock.start();
     feed();
     if (m_running)
         m_feedTimer.start();
-}
-
-bool AudioPlayer::openSink() {
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-    if (device.isNull())
-        return false;
-    QAudioFormat format;
-    format.setSampleRate(m_decoder->sampleRate());
-    format.setChannelCount(m_decoder->channels());
-    format.setSampleFormat(QAudioFormat::Int16);
-    auto sink = std::make_unique<QAudioSink>(device, format);
-    const int64_t bytesPerFrame = int64_t{2} * m_decoder->channels();
-    m_sinkBufferBytes = int64_t{m_decoder->sampleRate()} * kBufferMs / 1000 * bytesPerFrame;
-    sink->setBufferSize(static_cast<qsizetype>(m_sinkBufferBytes));
-    QIODevice* io = sink->start();
-    if (!io || sink->error() != QAudio::NoError || sink->state() == QAudio::StoppedState) {
-        retire(std::move(sink));
-        return false;
-    }
-    // The sink may settle on another size than asked; the position arithmetic needs the real one.
-    m_sinkBufferBytes = std::max<int64_t>(sink->bufferSize(), bytesPerFrame);
-    m_sink = std::move(sink);
-    m_sinkIo = io;
-    return true;
 }
 
 void AudioPlayer::tellNoOutput() {
@@ -227,8 +180,7 @@ void AudioPlayer::tellNoOutput() {
     // Queued: the window answers with a modal box, whose nested event loop may run any handler (even
     // "close") while the engine would still be in the middle of starting a run.
     QMetaObject::invokeMethod(
-        this, [this] { emit notice(QCoreApplication::translate("AudioPlayer", kNoOutputNotice)); },
-        Qt::QueuedConnection);
+        this, [this] { emit notice(tr("没有可用的声音输出设备，播放将静音进行")); }, Qt::QueuedConnection);
 }
 
 void AudioPlayer::haltOutput() {
@@ -238,8 +190,7 @@ void AudioPlayer::haltOutput() {
         return;
     m_heldFrame = currentFrame();
     m_feedTimer.stop();
-    retire(std::move(m_sink));
-    m_sinkIo = nullptr;
+    m_output.close();
     m_pending.clear();
     m_running = false;
 }
@@ -258,46 +209,33 @@ int64_t AudioPlayer::elapsedFrames() const {
 int64_t AudioPlayer::currentFrame() const {
     if (!m_running || !m_decoder)
         return m_heldFrame;
-    const int64_t bytesPerFrame = int64_t{2} * m_decoder->channels();
-    int64_t heard = 0;
-    if (m_sink) {
-        // Written to the sink minus what still waits in its buffer.
-        const int64_t written = m_decoded - m_pending.size() / bytesPerFrame;
-        const int64_t queued =
-            std::clamp<int64_t>(m_sinkBufferBytes - m_sink->bytesFree(), 0, m_sinkBufferBytes) /
-            bytesPerFrame;
-        heard = std::max<int64_t>(written - queued, 0);
-    } else {
-        heard = std::min(elapsedFrames(), m_decoded);
-    }
+    const int64_t heard = m_output.isOpen() ? m_output.playedFrames() : std::min(elapsedFrames(), m_decoded);
     return std::min(m_runStart + heard, m_decoder->frames());
 }
 
 void AudioPlayer::feed() {
     if (!m_running)
         return;
-    if (m_sink)
-        feedSink();
+    if (m_output.isOpen())
+        feedOutput();
     else
         feedClock();
 }
 
-void AudioPlayer::feedSink() {
+void AudioPlayer::feedOutput() {
     const int64_t bytesPerFrame = int64_t{2} * m_decoder->channels();
-    if (m_sink->error() == QAudio::OpenError || m_sink->error() == QAudio::FatalError ||
-        m_sink->state() == QAudio::StoppedState) {
+    // Taken before the pump, which closes an output whose server has gone.
+    const int64_t heard = currentFrame();
+    if (!m_output.pump()) {
         // The sound server went away midway: carry on silently from where the sound was.
-        const int64_t at = currentFrame();
-        retire(std::move(m_sink));
-        m_sinkIo = nullptr;
         m_pending.clear();
         tellNoOutput();
-        startClockRun(at);
+        startClockRun(heard);
         return;
     }
     for (;;) {
         if (!m_pending.isEmpty()) {
-            const qint64 n = m_sinkIo->write(m_pending);
+            const int64_t n = m_output.write(m_pending.constData(), m_pending.size());
             if (n > 0)
                 m_pending.remove(0, static_cast<qsizetype>(n));
             if (!m_pending.isEmpty())
@@ -305,7 +243,7 @@ void AudioPlayer::feedSink() {
         }
         if (m_decoderDone)
             break;
-        const int64_t frames = std::min<int64_t>(m_sink->bytesFree() / bytesPerFrame, kChunkFrames);
+        const int64_t frames = std::min<int64_t>(m_output.writable() / bytesPerFrame, kChunkFrames);
         if (frames <= 0)
             break;
         m_scratch.resize(static_cast<size_t>(frames * m_decoder->channels()));
@@ -319,10 +257,10 @@ void AudioPlayer::feedSink() {
                                static_cast<qsizetype>(got * bytesPerFrame));
     }
     if (m_decoderDone && m_pending.isEmpty()) {
-        const bool drained = m_sink->state() == QAudio::IdleState || m_sink->bytesFree() >= m_sinkBufferBytes;
+        m_output.drain();
         const bool overdue =
             m_decoder->msAtFrame(elapsedFrames()) > m_decoder->msAtFrame(m_decoded) + kBufferMs + kEndGraceMs;
-        if (drained || overdue)
+        if (m_output.drained() || overdue)
             finishRun();
     }
 }

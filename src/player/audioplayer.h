@@ -1,9 +1,11 @@
 // The console's media player (MMControl1) on a real sound output: streaming decode, exact length and
-// cue, low-latency QAudioSink output, and a silent real-time clock when there is no output device.
+// cue, low-latency output through the sound server, and a silent real-time clock for a play that finds no
+// output.
 #pragma once
 
 #include "player/decoder.h"
 #include "player/mediaplayer.h"
+#include "player/pulseoutput.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -11,9 +13,6 @@
 
 #include <memory>
 #include <vector>
-
-class QAudioSink;
-class QIODevice;
 
 class AudioPlayer final : public MediaPlayer {
     Q_OBJECT
@@ -41,7 +40,7 @@ public:
     // decoded ahead).
     int64_t positionMs() const;
     // True while a run plays on the silent clock because no output device took the sound.
-    bool isSilent() const { return m_running && !m_sink; }
+    bool isSilent() const { return m_running && !m_output.isOpen(); }
     // How many times "Open" read a file from scratch; a re-open of the file just closed, unchanged on
     // disk, keeps what the first open learned and is not counted.
     int freshOpens() const { return m_freshOpens; }
@@ -58,12 +57,11 @@ private:
 
     void beginRun(int64_t startFrame);
     void startOutput(quint64 runId);
-    bool openSink();
     void haltOutput();
     void tellNoOutput();
     void finishRun();
     void feed();
-    void feedSink();
+    void feedOutput();
     void feedClock();
     void startClockRun(int64_t startFrame);
     int64_t currentFrame() const;
@@ -99,12 +97,10 @@ private:
     int64_t m_decoded = 0; // frames read from the decoder during this run
     bool m_decoderDone = false;
     QElapsedTimer m_clock;
-    std::unique_ptr<QAudioSink> m_sink;
-    QIODevice* m_sinkIo = nullptr;
-    int64_t m_sinkBufferBytes = 0;
-    QByteArray m_pending; // decoded bytes the sink has not taken yet
+    PulseOutput m_output;
+    QByteArray m_pending; // decoded bytes the output has not taken yet
     std::vector<int16_t> m_scratch;
-    bool m_noticeGiven = false;
+    bool m_noticeGiven = false; // this run has told that it plays silent
 
     QTimer m_statusTimer;
     QTimer m_feedTimer;

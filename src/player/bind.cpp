@@ -5,9 +5,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 
-#include <memory>
-#include <set>
-
 void Form1::bindPlayer() {
     if (auto* dialog = dynamic_cast<QtFileDialog*>(CommonDialog1))
         dialog->setParent(this);
@@ -19,11 +16,7 @@ void Form1::bindPlayer() {
     connect(PlayPoint, &QScrollBar::valueChanged, this, &Form1::PlayPoint_Change);
     connect(MMControl1, &MediaPlayer::StatusUpdate, this, &Form1::MMControl1_StatusUpdate);
 
-    // The player tells things like a missing sound output; the same text is shown only once.
-    auto told = std::make_shared<std::set<QString>>();
-    connect(MMControl1, &MediaPlayer::notice, this, [this, told](const QString& text) {
-        if (!told->insert(text).second)
-            return;
-        MsgBox(text, MessageBox::Icon::Information);
-    });
+    // The player tells things like a missing sound output, at most once per play: each is shown.
+    connect(MMControl1, &MediaPlayer::notice, this,
+            [this](const QString& text) { MsgBox(text, MessageBox::Icon::Information); });
 }

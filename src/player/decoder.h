@@ -1,5 +1,5 @@
 // A streaming audio decoder behind the player: 16-bit interleaved frames, exact length, frame-accurate
-// seeking. openDecoder() picks libmpg123 for every mp3 and libsndfile for the rest.
+// seeking. openDecoder() picks libmpg123 for mp3 content and libsndfile for the rest, whatever the name.
 #pragma once
 
 #include <QString>
@@ -46,5 +46,6 @@ struct FileStamp {
     bool matches(const FileStamp& other) const;
 };
 
-// Opens path for decoding; on failure returns null and puts an operator-readable reason in *error.
+// Opens path for decoding, by handle: no length limit of a library applies to the path. On failure returns
+// null and puts an operator-readable reason in *error (a file that is not regular is never opened).
 std::unique_ptr<Decoder> openDecoder(const QString& path, QString* error);

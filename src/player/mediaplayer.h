@@ -40,6 +40,7 @@ public:
 
 signals:
     void StatusUpdate();
-    // Something the operator must be told once (no sound output device, ...).
+    // Something the operator must be told: a play that runs without a sound output says so, once per
+    // play, after the command that started it has returned.
     void notice(const QString& text);
 };

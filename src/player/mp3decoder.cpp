@@ -12,12 +12,8 @@
 #include <vector>
 
 namespace {
-const char* const kNotMp3 = QT_TRANSLATE_NOOP("Decoder", "不是可以播放的 mp3 文件（无法识别或已损坏）");
-const char* const kNoAudio =
-    QT_TRANSLATE_NOOP("Decoder", "文件里没有可以播放的声音数据（可能已损坏或被截断）");
-// Looked up when a file fails, in the interface language chosen at start-up.
-QString reason(const char* text) {
-    return QCoreApplication::translate("Decoder", text);
+QString notMp3() {
+    return QCoreApplication::translate("Decoder", "不是可以播放的 mp3 文件（无法识别或已损坏）");
 }
 } // namespace
 
@@ -26,8 +22,8 @@ QString reason(const char* text) {
 // over ten times what it does through this buffer.
 class Mp3Decoder::Reader {
 public:
-    explicit Reader(const QString& path) : m_file(path) {}
-    bool open() { return m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered); }
+    explicit Reader(std::unique_ptr<QFile> file) : m_file(std::move(file)) {}
+    bool rewind() { return m_file->seek(0); }
 
     static ssize_t read(void* handle, void* out, size_t bytes) {
         return static_cast<Reader*>(handle)->read(static_cast<char*>(out), bytes);
@@ -41,7 +37,7 @@ private:
         size_t done = 0;
         while (done < bytes) {
             if (m_at == m_filled) {
-                const qint64 got = m_file.read(m_buffer.data(), qint64(m_buffer.size()));
+                const qint64 got = m_file->read(m_buffer.data(), qint64(m_buffer.size()));
                 if (got < 0 && done == 0)
                     return -1;
                 if (got <= 0)
@@ -63,7 +59,7 @@ private:
         if (whence == SEEK_CUR)
             target += m_start + int64_t(m_at);
         else if (whence == SEEK_END)
-            target += m_file.size();
+            target += m_file->size();
         else if (whence != SEEK_SET)
             return -1;
         if (target < 0)
@@ -73,7 +69,7 @@ private:
             m_at = size_t(target - m_start);
             return off_t(target);
         }
-        if (!m_file.seek(target))
+        if (!m_file->seek(target))
             return -1;
         m_start = target;
         m_filled = 0;
@@ -81,7 +77,7 @@ private:
         return off_t(target);
     }
 
-    QFile m_file;
+    std::unique_ptr<QFile> m_file;
     std::vector<char> m_buffer = std::vector<char>(64 * 1024);
     int64_t m_start = 0; // file offset of m_buffer[0]
     size_t m_filled = 0;
@@ -97,7 +93,7 @@ Mp3Decoder::~Mp3Decoder() {
     }
 }
 
-std::unique_ptr<Mp3Decoder> Mp3Decoder::open(const QString& path, QString* error) {
+std::unique_ptr<Mp3Decoder> Mp3Decoder::open(std::unique_ptr<QFile> file, QString* error) {
     // Since 1.27 mpg123_init() is a no-op, but older libraries need it once before anything else.
     static std::once_flag initOnce;
     std::call_once(initOnce, [] { mpg123_init(); });
@@ -115,20 +111,20 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::open(const QString& path, QString* error
     // recording; quiet keeps a damaged file from writing to the console.
     mpg123_param(h, MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0.);
 
-    decoder->m_reader = std::make_unique<Reader>(path);
-    if (!decoder->m_reader->open()) {
+    decoder->m_reader = std::make_unique<Reader>(std::move(file));
+    if (!decoder->m_reader->rewind()) {
         *error = QCoreApplication::translate("Decoder", "文件无法读取");
         return nullptr;
     }
     if (mpg123_replace_reader_handle(h, &Reader::read, &Reader::seek, nullptr) != MPG123_OK ||
         mpg123_open_handle(h, decoder->m_reader.get()) != MPG123_OK) {
-        *error = reason(kNotMp3);
+        *error = notMp3();
         return nullptr;
     }
     // The scan reads every frame header: the only way to know the length of a VBR file without a
     // Xing header, and it builds the seek index that makes seeking exact.
     if (mpg123_scan(h) != MPG123_OK) {
-        *error = reason(kNotMp3);
+        *error = notMp3();
         return nullptr;
     }
     long rate = 0;
@@ -136,26 +132,26 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::open(const QString& path, QString* error
     int encoding = 0;
     if (mpg123_getformat(h, &rate, &channels, &encoding) != MPG123_OK || rate <= 0 || channels < 1 ||
         channels > 2) {
-        *error = reason(kNotMp3);
+        *error = notMp3();
         return nullptr;
     }
     // One fixed output format for the whole file: a stream that switches rate or channel count midway
     // is converted by mpg123 instead of changing under the sound output.
     mpg123_format_none(h);
     if (mpg123_format(h, rate, channels, MPG123_ENC_SIGNED_16) != MPG123_OK) {
-        *error = reason(kNotMp3);
+        *error = notMp3();
         return nullptr;
     }
     const off_t length = mpg123_length(h);
     if (length <= 0) {
-        *error = reason(kNoAudio);
+        *error = QCoreApplication::translate("Decoder", "文件里没有可以播放的声音数据（可能已损坏或被截断）");
         return nullptr;
     }
     decoder->m_sampleRate = static_cast<int>(rate);
     decoder->m_channels = channels;
     decoder->m_frames = static_cast<int64_t>(length);
     if (!decoder->seek(0)) {
-        *error = reason(kNotMp3);
+        *error = notMp3();
         return nullptr;
     }
     return decoder;

@@ -4,6 +4,8 @@
 
 #include "player/decoder.h"
 
+#include <QFile>
+
 #include <memory>
 
 struct mpg123_handle_struct;
@@ -12,8 +14,8 @@ class Mp3Decoder final : public Decoder {
 public:
     ~Mp3Decoder() override;
 
-    // Null with *error set when the file holds no decodable mp3 audio.
-    static std::unique_ptr<Mp3Decoder> open(const QString& path, QString* error);
+    // Reads the open file from its start. Null with *error set when it holds no decodable mp3 audio.
+    static std::unique_ptr<Mp3Decoder> open(std::unique_ptr<QFile> file, QString* error);
 
     bool seek(int64_t frame) override;
     int64_t read(int16_t* out, int64_t maxFrames) override;

@@ -1,21 +1,57 @@
-// libsndfile behind the Decoder interface.
+// libsndfile behind the Decoder interface, reading through the file handle it is given.
 #include "player/sndfiledecoder.h"
 
 #include <QCoreApplication>
-#include <QFile>
 
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
-const char* const kNotAudio = QT_TRANSLATE_NOOP("Decoder", "不是可以播放的音频文件（无法识别格式或已损坏）");
-const char* const kNoAudio =
-    QT_TRANSLATE_NOOP("Decoder", "文件里没有可以播放的声音数据（可能已损坏或被截断）");
-const char* const kBadShape = QT_TRANSLATE_NOOP("Decoder", "文件的采样率或声道数无法播放");
-// Looked up when a file fails, in the interface language chosen at start-up.
-QString reason(const char* text) {
-    return QCoreApplication::translate("Decoder", text);
+QString notAudio() {
+    return QCoreApplication::translate("Decoder", "不是可以播放的音频文件（无法识别格式或已损坏）");
+}
+
+// libsndfile's virtual I/O on a QFile: no path reaches libsndfile, so no length limit of its own applies.
+sf_count_t fileLength(void* file) {
+    return static_cast<QFile*>(file)->size();
+}
+
+sf_count_t fileSeek(sf_count_t offset, int whence, void* user) {
+    auto* file = static_cast<QFile*>(user);
+    qint64 target = offset;
+    if (whence == SEEK_CUR)
+        target += file->pos();
+    else if (whence == SEEK_END)
+        target += file->size();
+    else if (whence != SEEK_SET)
+        return -1;
+    if (target < 0 || !file->seek(target))
+        return -1;
+    return target;
+}
+
+sf_count_t fileRead(void* out, sf_count_t bytes, void* file) {
+    return std::max<qint64>(static_cast<QFile*>(file)->read(static_cast<char*>(out), bytes), 0);
+}
+
+sf_count_t fileWrite(const void*, sf_count_t, void*) {
+    return 0;
+}
+
+sf_count_t fileTell(void* file) {
+    return static_cast<QFile*>(file)->pos();
+}
+
+SF_VIRTUAL_IO fileIo{fileLength, fileSeek, fileRead, fileWrite, fileTell};
+
+// Full scale is ±1.0, as libsndfile delivers every format read as float; louder samples clip, and a
+// sample that is not a number is silence. 32768 maps a 16-bit file converted to float back onto itself.
+int16_t toInt16(float sample) {
+    if (std::isnan(sample))
+        return 0;
+    return static_cast<int16_t>(std::clamp(std::nearbyint(sample * 32768.0f), -32768.0f, 32767.0f));
 }
 } // namespace
 
@@ -24,35 +60,38 @@ SndfileDecoder::~SndfileDecoder() {
         sf_close(m_file);
 }
 
-std::unique_ptr<SndfileDecoder> SndfileDecoder::open(const QString& path, QString* error, bool* isMpeg) {
-    *isMpeg = false;
+std::unique_ptr<SndfileDecoder> SndfileDecoder::open(std::unique_ptr<QFile>& file, QString* error,
+                                                     Refusal* refusal) {
+    *refusal = Refusal::None;
     SF_INFO info{};
-    const QByteArray name = QFile::encodeName(path);
-    SNDFILE* file = sf_open(name.constData(), SFM_READ, &info);
-    if (!file) {
-        *error = reason(kNotAudio);
+    SNDFILE* handle = sf_open_virtual(&fileIo, SFM_READ, &info, file.get());
+    if (!handle) {
+        *refusal =
+            sf_error(nullptr) == SF_ERR_UNRECOGNISED_FORMAT ? Refusal::Unrecognised : Refusal::Unplayable;
+        *error = notAudio();
         return nullptr;
     }
     std::unique_ptr<SndfileDecoder> decoder(new SndfileDecoder);
-    decoder->m_file = file;
+    decoder->m_file = handle;
     if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG) {
-        *isMpeg = true;
-        *error = reason(kNotAudio);
+        // libsndfile only estimates the length of some mp3s: Mp3Decoder plays them.
+        *refusal = Refusal::Mpeg;
         return nullptr;
     }
+    *refusal = Refusal::Unplayable;
     if (info.samplerate <= 0 || info.samplerate > 768000 || info.channels < 1 || info.channels > 8) {
-        *error = reason(kBadShape);
+        *error = QCoreApplication::translate("Decoder", "文件的采样率或声道数无法播放");
         return nullptr;
     }
     if (info.frames <= 0 || !info.seekable) {
-        *error = reason(kNoAudio);
+        *error = QCoreApplication::translate("Decoder", "文件里没有可以播放的声音数据（可能已损坏或被截断）");
         return nullptr;
     }
-    // Float files louder than full scale clip instead of wrapping around when read as 16-bit.
-    sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    *refusal = Refusal::None;
     decoder->m_sampleRate = info.samplerate;
     decoder->m_channels = info.channels;
     decoder->m_frames = info.frames;
+    decoder->m_source = std::move(file);
     return decoder;
 }
 
@@ -64,6 +103,11 @@ bool SndfileDecoder::seek(int64_t frame) {
 int64_t SndfileDecoder::read(int16_t* out, int64_t maxFrames) {
     if (maxFrames <= 0)
         return 0;
+    // Read as float, whatever the file holds: libsndfile reads floating-point samples as 16-bit without
+    // scaling them (all but silence), and scales every integer width, A-law, µ-law and ADPCM exactly.
+    m_floats.resize(static_cast<size_t>(maxFrames * m_channels));
     // A file cut short ends early: libsndfile returns what is there, then 0.
-    return std::max<sf_count_t>(sf_readf_short(m_file, out, maxFrames), 0);
+    const int64_t got = std::max<sf_count_t>(sf_readf_float(m_file, m_floats.data(), maxFrames), 0);
+    std::transform(m_floats.begin(), m_floats.begin() + got * m_channels, out, toInt16);
+    return got;
 }

@@ -3,20 +3,32 @@
 
 #include "player/decoder.h"
 
+#include <QFile>
+
+#include <memory>
+#include <vector>
+
 struct sf_private_tag;
 
 class SndfileDecoder final : public Decoder {
 public:
+    // What libsndfile made of a file it did not open for playing.
+    enum class Refusal { None, Mpeg, Unrecognised, Unplayable };
+
     ~SndfileDecoder() override;
 
-    // Null with *error set when libsndfile cannot read the file. *isMpeg is set when the file is an mp3,
-    // which the caller hands to Mp3Decoder (libsndfile guesses the length of some mp3s).
-    static std::unique_ptr<SndfileDecoder> open(const QString& path, QString* error, bool* isMpeg);
+    // Reads the open file through libsndfile, which knows the format by the content alone. Takes the
+    // file on success; otherwise leaves it with the caller, says why in *refusal and, for Unplayable,
+    // in *error.
+    static std::unique_ptr<SndfileDecoder> open(std::unique_ptr<QFile>& file, QString* error,
+                                                Refusal* refusal);
 
     bool seek(int64_t frame) override;
     int64_t read(int16_t* out, int64_t maxFrames) override;
 
 private:
     SndfileDecoder() = default;
+    std::unique_ptr<QFile> m_source;
     sf_private_tag* m_file = nullptr;
+    std::vector<float> m_floats;
 };

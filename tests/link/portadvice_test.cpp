@@ -47,6 +47,12 @@ TEST(PortAdvice, EachCommonCauseOfAFailedOpeningHasItsRemedy) {
     EXPECT_EQ(openRemedyText(OpenFailure::Other, "/dev/ttyUSB0", "dialout", "ann", {usbAdapter()}), "");
 }
 
+TEST(PortAdvice, ADeviceHeldElsewhereIsSaidSoWithTheHolderWhereItIsKnown) {
+    EXPECT_EQ(busyReason("minicom", 4242), "设备正被另一个程序占用：minicom（进程号 4242）");
+    EXPECT_EQ(busyReason("", 4242), "设备正被另一个程序占用（进程号 4242）");
+    EXPECT_EQ(busyReason("", 0), "设备正被另一个程序占用");
+}
+
 TEST(PortAdvice, TheListingShowsWhatIsKnownAndThePortNumbersThatOpenEachDevice) {
     EXPECT_EQ(portListingText({usbAdapter(), onBoardPort()}),
               "2 serial ports found:\n"

@@ -1,6 +1,7 @@
 // The serial seam's contract, run alike against FakeSerialPort and against QtSerialPort on a
 // pseudo-terminal: what the window relies on from MSComm1, so that the fake stays honest.
 #include "fakes.h"
+#include "link/linktrace.h"
 #include "link/qtserialport.h"
 #include "ptyboard.h"
 
@@ -212,7 +213,11 @@ TYPED_TEST(SerialPortContract, OpenAndCloseErrorsLeaveThePortClosedWithAReasonAn
 
 TYPED_TEST(SerialPortContract, TheDeviceGoingAwayWhileIdleClosesThePortAndIsToldOnce) {
     SerialPort& port = this->port();
+    const QString instance = port.deviceInstance(1);
+    EXPECT_FALSE(instance.isEmpty());
+    EXPECT_TRUE(port.deviceInstance(2).isEmpty());
     ASSERT_TRUE(port.setPortOpen(true));
+    EXPECT_EQ(port.deviceInstance(1), instance) << "the same node while it stays";
     port.setRThreshold(0);
     this->rig.boardSends(QByteArray("\x44", 1));
     ASSERT_TRUE(waitFor([&] { return port.inBufferCount() == 1; }));
@@ -224,6 +229,7 @@ TYPED_TEST(SerialPortContract, TheDeviceGoingAwayWhileIdleClosesThePortAndIsTold
     EXPECT_EQ(port.inBufferCount(), 0);
     EXPECT_FALSE(this->lost[0].isEmpty());
     EXPECT_FALSE(port.devicePresent(1));
+    EXPECT_TRUE(port.deviceInstance(1).isEmpty());
     port.setRThreshold(1);
     EXPECT_FALSE(port.setPortOpen(true));
     EXPECT_EQ(port.openFailure(), OpenFailure::NoDevice);
@@ -234,9 +240,91 @@ TYPED_TEST(SerialPortContract, TheDeviceGoingAwayWhileIdleClosesThePortAndIsTold
     // Plugged back on the same node, it opens and works again.
     this->rig.plugBack();
     EXPECT_TRUE(port.devicePresent(1));
+    EXPECT_FALSE(port.deviceInstance(1).isEmpty());
     ASSERT_TRUE(port.setPortOpen(true)) << port.errorString().toStdString();
     this->rig.boardSends(QByteArray("\x45", 1));
     ASSERT_TRUE(waitFor([&] { return this->events == 1; }));
     EXPECT_EQ(port.input(), QByteArray("\x45", 1));
     EXPECT_EQ(this->lost.size(), 1);
+}
+
+namespace {
+
+// What the port tells the link's record, with the system's own words left out; chunks that the
+// line happened to split are joined again.
+struct PortEvents final : LinkTraceSink {
+    QStringList seen;
+    void record(const LinkEvent& e, const QByteArray&) override {
+        using Kind = LinkEvent::Kind;
+        const QString hex = QString::fromLatin1(e.bytes.toHex(' ').toUpper());
+        switch (e.kind) {
+        case Kind::Received:
+            if (!seen.isEmpty() && seen.last().startsWith("rx "))
+                seen.last() += ' ' + hex;
+            else
+                seen << "rx " + hex;
+            break;
+        case Kind::Sent:
+            seen << "tx " + hex;
+            break;
+        case Kind::Opened:
+            seen << QString("opened %1 %2 %3").arg(e.text).arg(e.count).arg(e.detail);
+            break;
+        case Kind::OpenFailed:
+            seen << "cannot open " + e.text;
+            break;
+        case Kind::Closed:
+            seen << "closed " + e.text;
+            break;
+        case Kind::UnreadAtClose:
+            seen << QString("unread %1").arg(e.count);
+            break;
+        case Kind::InputDiscarded:
+            seen << QString("discarded %1").arg(e.count);
+            break;
+        case Kind::Lost:
+            seen << QString("lost %1: %2").arg(e.text, e.detail);
+            break;
+        default:
+            seen << "other " + QString::fromUtf8(traceLine(e));
+        }
+    }
+};
+
+} // namespace
+
+TYPED_TEST(SerialPortContract, ThePortTellsTheLinksRecordWhatHappensOnTheLine) {
+    SerialPort& port = this->port();
+    LinkTrace trace;
+    PortEvents events;
+    trace.addSink(&events);
+    port.setTrace(&trace);
+    const QString device = port.deviceFor(1);
+
+    port.setCommPort(2);
+    EXPECT_FALSE(port.setPortOpen(true));
+    port.setCommPort(1);
+    ASSERT_TRUE(port.setPortOpen(true));
+    port.setRThreshold(0);
+    this->rig.boardSends(QByteArray("\x01\x02\x03", 3));
+    ASSERT_TRUE(waitFor([&] { return port.inBufferCount() == 3; }));
+    port.setInBufferCount(0);
+    port.output(QByteArray("\x80", 1));
+    port.output(QByteArray("\x0A\x0D", 2));
+    this->rig.boardSends(QByteArray("\x44\x55", 2));
+    ASSERT_TRUE(waitFor([&] { return port.inBufferCount() == 2; }));
+    port.setPortOpen(false);
+    port.setPortOpen(false);
+    ASSERT_TRUE(port.setPortOpen(true));
+    port.setRThreshold(1);
+    this->rig.unplug();
+    ASSERT_TRUE(waitFor([&] { return !this->lost.isEmpty(); }));
+
+    EXPECT_EQ(
+        events.seen.join('\n'),
+        QStringList({"cannot open " + port.deviceFor(2), "opened " + device + " 1200 8N1", "rx 01 02 03",
+                     "discarded 3", "tx 80", "tx 0A", "tx 0D", "rx 44 55", "unread 2", "closed " + device,
+                     "opened " + device + " 1200 8N1", "lost " + device + ": device node gone"})
+            .join('\n'));
+    port.setTrace(nullptr);
 }

@@ -1,6 +1,6 @@
 // The console on a real pseudo-terminal when the bench goes wrong: the adapter pulled out while
-// the link is idle, while a frame goes out or while a reply comes in, its node removed, and
-// ports that will not open (absent, held by another program, not ours to open).
+// the link is idle, while a frame goes out or while a reply comes in, its node removed or its line
+// hung up, and ports that will not open (absent, held by another program, not ours to open).
 #include "fakes.h"
 #include "link/qtserialport.h"
 #include "ptyboard.h"
@@ -19,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -114,15 +116,27 @@ TEST(Unplug, AnAdapterPulledIdleMidFrameOrMidReplyClosesTheLinkByItselfOnceWitho
     }
 }
 
-TEST(Unplug, ANodeRemovedWhileTheLineStaysUpIsNoticedByItself) {
-    BenchConsole c;
-    ASSERT_TRUE(c.port->portOpen());
-    QFile::remove(c.node);
-    ASSERT_TRUE(waitFor([&] { return !c.boxes->shown.isEmpty(); }));
-    EXPECT_TRUE(c.closedAsAfterAClick());
-    QTest::qWait(QtSerialPort::watchMs + 100);
-    ASSERT_EQ(c.boxes->shown.size(), 1);
-    EXPECT_TRUE(c.boxes->shown[0].text.startsWith(QStringLiteral("串口 %1 已断开：").arg(c.node)));
+TEST(Unplug, ANodeRemovedOrALineHungUpIsNoticedByItselfAndToldWithItsOwnReason) {
+    for (const bool hangUp : {false, true}) {
+        SCOPED_TRACE(hangUp ? "line hung up, node kept" : "node removed, line up");
+        BenchConsole c;
+        ASSERT_TRUE(c.port->portOpen());
+        const qint64 runsBefore = c.port->readPathRuns();
+        if (!hangUp)
+            QFile::remove(c.node);
+        else if (!c.board->hangUp())
+            GTEST_SKIP() << "this system does not let the test hang a tty up (CAP_SYS_ADMIN)";
+        ASSERT_TRUE(waitFor([&] { return !c.boxes->shown.isEmpty(); }));
+        EXPECT_TRUE(c.closedAsAfterAClick());
+        QTest::qWait(QtSerialPort::watchMs + 100);
+        // A hung-up line reads end-of-file at once, for ever: the read path must not run on.
+        EXPECT_LE(c.port->readPathRuns() - runsBefore, 4);
+        ASSERT_EQ(c.boxes->shown.size(), 1);
+        const QString reason = hangUp ? QStringLiteral("设备已挂断，适配器可能被拔出或对端已关闭")
+                                      : QStringLiteral("设备已从系统中消失，适配器可能被拔出");
+        EXPECT_EQ(c.boxes->shown[0].text.toStdString(),
+                  QStringLiteral("串口 %1 已断开：%2").arg(c.node, reason).toStdString());
+    }
 }
 
 TEST(PortErrors, AnAbsentOrABusyDeviceIsNamedWithTheSystemsReasonAndARemedy) {
@@ -155,6 +169,74 @@ TEST(PortErrors, AnAbsentOrABusyDeviceIsNamedWithTheSystemsReasonAndARemedy) {
         << c.boxes->shown[1].text.toStdString();
     EXPECT_FALSE(c.port->portOpen());
     EXPECT_EQ(c.form->Command16->text(), "打开串口");
+}
+
+TEST(PortErrors, OneDeviceUnderTwoNamesOpensOnceAndTheBoxNamesTheProgramHoldingIt) {
+    // The console holds the device through its link; a second console names the node itself.
+    BenchConsole c;
+    ASSERT_TRUE(c.port->portOpen());
+    const QString pid = QString::number(::getpid());
+    LinkSettings settings;
+    settings.portDevices.insert(1, c.board->slavePath());
+    QtSerialPort second(settings);
+    second.setCommPort(1);
+    EXPECT_FALSE(second.setPortOpen(true));
+    EXPECT_EQ(second.openFailure(), OpenFailure::Busy);
+    EXPECT_EQ(second.errorString(),
+              QStringLiteral("设备正被另一个程序占用：link_tests（进程号 %1）").arg(pid));
+
+    // The other way round: the node held, the console's link refused, and its box says by whom.
+    c.form->Command16_Click();
+    ASSERT_TRUE(second.setPortOpen(true)) << second.errorString().toStdString();
+    c.form->Command16_Click();
+    EXPECT_FALSE(c.port->portOpen());
+    ASSERT_EQ(c.boxes->shown.size(), 1);
+    EXPECT_EQ(c.boxes->shown[0].text,
+              QStringLiteral("无法打开串口 1（%1）：设备正被另一个程序占用：link_tests（进程号 %2）\n"
+                             "%1 正被另一个程序占用：请先关闭那个程序，或让它释放该串口。")
+                  .arg(c.node, pid));
+    EXPECT_EQ(c.form->Command16->text(), "打开串口");
+    second.setPortOpen(false);
+
+    // A program of another kind that only locks the device (no lock file), in a process of its
+    // own: found by its lock, and named by its process number.
+    int ready[2];
+    int done[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(done), 0);
+    const QByteArray slave = QFile::encodeName(c.board->slavePath());
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(done[1]); // so that the parent's closing ends the read below
+        ::alarm(30);      // and a parent that died leaves no child behind
+        const int fd = ::open(slave.constData(), O_RDWR | O_NOCTTY);
+        const char ok = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? '1' : '0';
+        [[maybe_unused]] ssize_t n = ::write(ready[1], &ok, 1);
+        char end;
+        n = ::read(done[0], &end, 1);
+        ::_exit(0);
+    }
+    char ok = 0;
+    ASSERT_EQ(::read(ready[0], &ok, 1), 1);
+    ASSERT_EQ(ok, '1');
+    c.form->Command16_Click();
+    EXPECT_FALSE(c.port->portOpen());
+    ASSERT_EQ(c.boxes->shown.size(), 2);
+    EXPECT_TRUE(c.boxes->shown[1].text.startsWith(
+        QStringLiteral("无法打开串口 1（%1）：设备正被另一个程序占用：link_tests（进程号 %2）\n")
+            .arg(c.node)
+            .arg(child)))
+        << c.boxes->shown[1].text.toStdString();
+    ::close(done[1]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    for (int fd : {ready[0], ready[1], done[0]})
+        ::close(fd);
+
+    // Released, it opens.
+    c.form->Command16_Click();
+    EXPECT_TRUE(c.port->portOpen()) << c.port->errorString().toStdString();
 }
 
 TEST(PortErrors, ANodeThisUserMayNotOpenNamesItsGroupAndTheCommandThatAddsTheUser) {

@@ -40,7 +40,7 @@ fi
 # Depends: every shared library the programs link (found by dpkg-shlibdeps) and the CJK font.
 depends=$(dpkg-deb -f "$deb" Depends)
 names=$(tr ',|' '\n\n' <<<"$depends" | sed 's/^ *//; s/[ (].*//')
-for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libqt6multimedia6 \
+for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libpulse0 \
     libmpg123-0 libsndfile1 fonts-wqy-microhei; do
     grep -qxF "$package" <<<"$names" || fail "Depends lacks $package: $depends"
 done

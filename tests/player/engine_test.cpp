@@ -1,5 +1,6 @@
-// The audio engine with no sound server: exact length and seeking of wav and every kind of mp3, bad
-// files with their reasons, re-opening, and what only the silent real-time clock does. What the window
+// The audio engine with no sound server: exact length, level and seeking of every kind of wav and mp3,
+// the decoder chosen by content, files refused with their reasons, re-opening, and what only the silent
+// real-time clock does. What the window
 // relies on of any media player is in mediaplayer_contract_test.cpp.
 #include "enginefiles.h"
 
@@ -7,16 +8,27 @@
 #include "player/decoder.h"
 
 #include <QCoreApplication>
+#include <QDataStream>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <cmath>
 #include <functional>
+#include <limits>
 #include <numeric>
+#include <thread>
 #include <tuple>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 // No sound server, even where one runs: the connection is made once per process, after this.
@@ -110,6 +122,93 @@ TEST_F(Engine, LengthIsExactAndTaggedMp3IsGapless) {
     }
 }
 
+namespace {
+// A mono 8 kHz WAV of 32-bit floating-point samples, written byte by byte.
+QByteArray floatWav(const std::vector<float>& samples) {
+    QByteArray data(reinterpret_cast<const char*>(samples.data()), qsizetype(samples.size() * 4));
+    QByteArray out;
+    QDataStream s(&out, QIODevice::WriteOnly);
+    s.setByteOrder(QDataStream::LittleEndian);
+    s.writeRawData("RIFF", 4);
+    s << quint32(4 + 8 + 16 + 8 + 4 + 8 + data.size());
+    s.writeRawData("WAVEfmt ", 8);
+    s << quint32(16) << quint16(3) << quint16(1) << quint32(8000) << quint32(32000) << quint16(4)
+      << quint16(32);
+    s.writeRawData("fact", 4);
+    s << quint32(4) << quint32(samples.size());
+    s.writeRawData("data", 4);
+    s << quint32(data.size());
+    s.writeRawData(data.constData(), int(data.size()));
+    return out;
+}
+
+double rms(const std::vector<int16_t>& v) {
+    double sum = 0;
+    for (const int16_t x : v)
+        sum += double(x) * x;
+    return v.empty() ? 0 : std::sqrt(sum / double(v.size()));
+}
+} // namespace
+
+TEST_F(Engine, EveryEncodingPlaysAtTheLevelOfItsIntegerOriginal) {
+    const std::vector<int16_t> original = decodeAll(wav);
+    ASSERT_EQ(original.size(), size_t(kFrames * 2));
+    const double level = rms(original);
+    // (file, largest difference from the original in any sample, largest RMS of the difference as a share
+    // of the original's level): lossless conversions come back exactly, the others within their noise.
+    const auto variant = [&](const char* name, QStringList encoding) {
+        return files.sox(name, QStringList{"-D", wav} + encoding + QStringList{"%OUT"});
+    };
+    const std::tuple<QString, int, double> cases[] = {
+        {variant("float32.wav", {"-e", "floating-point", "-b", "32"}), 0, 0},
+        {variant("float64.wav", {"-e", "floating-point", "-b", "64"}), 0, 0},
+        {variant("float32.au", {"-e", "floating-point", "-b", "32"}), 0, 0},
+        {variant("int24.wav", {"-b", "24"}), 0, 0},
+        {variant("int32.wav", {"-b", "32"}), 0, 0},
+        {variant("flac24.flac", {"-b", "24"}), 0, 0},
+        {variant("uint8.wav", {"-b", "8"}), 128, 0.02},
+        {variant("alaw.wav", {"-e", "a-law"}), 1024, 0.03},
+        {variant("ulaw.wav", {"-e", "u-law"}), 1024, 0.03},
+        {variant("ima.wav", {"-e", "ima-adpcm"}), 20000, 0.2},
+        {variant("ms.wav", {"-e", "ms-adpcm"}), 20000, 0.2},
+    };
+    for (const auto& [path, most, noise] : cases) {
+        SCOPED_TRACE(qPrintable(path));
+        auto decoder = open(path);
+        ASSERT_TRUE(decoder);
+        EXPECT_EQ(decoder->channels(), 2);
+        std::vector<int16_t> all = decodeAll(path);
+        // ADPCM pads the last block.
+        ASSERT_TRUE(all.size() >= original.size() && all.size() < original.size() + 2 * 2048) << all.size();
+        all.resize(original.size());
+        std::vector<int16_t> difference(all.size());
+        int largest = 0;
+        for (size_t i = 0; i < all.size(); ++i) {
+            difference[i] = int16_t(std::clamp(all[i] - original[i], -32768, 32767));
+            largest = std::max(largest, std::abs(all[i] - original[i]));
+        }
+        EXPECT_LE(largest, most);
+        EXPECT_LE(rms(difference), noise * level + 0.5);
+        EXPECT_NEAR(rms(all), level, 0.02 * level) << "played at another level";
+    }
+
+    // Six channels, three stereo copies side by side: each channel carries its own original.
+    const QString six = files.sox("six.wav", {"-M", wav, wav, wav, "%OUT"});
+    const std::vector<int16_t> all = decodeAll(six);
+    ASSERT_EQ(all.size(), size_t(kFrames * 6));
+    for (int64_t f = 0; f < kFrames; f += 997)
+        for (int c = 0; c < 6; ++c)
+            ASSERT_EQ(all[size_t(f * 6 + c)], original[size_t(f * 2 + c % 2)]) << f << " " << c;
+
+    // Full scale is ±1.0; louder clips, never wraps; a sample that is not a number is silence.
+    const float inf = std::numeric_limits<float>::infinity();
+    const QString special = files.write(
+        "special.wav", floatWav({0.5f, -0.5f, 1.0f, -1.0f, 1.5f, -1.5f, 1.0f / 32768, -1.0f / 32768, inf,
+                                 -inf, std::numeric_limits<float>::quiet_NaN(), 0.25f}));
+    EXPECT_EQ(decodeAll(special), (std::vector<int16_t>{16384, -16384, 32767, -32768, 32767, -32768, 1, -1,
+                                                        32767, -32768, 0, 8192}));
+}
+
 TEST_F(Engine, SeekLandsOnTheExactFrame) {
     // After a seek the decoder delivers what a straight decode does from that frame on: wav bit-exact,
     // mp3 within rounding (a one-frame offset on this sweep differs by thousands).
@@ -171,6 +270,82 @@ TEST_F(Engine, BadFilesAreRefusedWithAReason) {
     EXPECT_TRUE(player.openError().isEmpty());
 }
 
+TEST_F(Engine, TheContentDecidesWhateverTheName) {
+    QFile mp3(cbr);
+    ASSERT_TRUE(mp3.open(QIODevice::ReadOnly));
+    const QString flac = files.sox("sweep.flac", {wav, "%OUT"});
+    // (original, copy's name): every name is tried on every kind of content.
+    const std::pair<QString, QString> cases[] = {
+        {wav, "wav-named.mp3"},   {wav, "wav-with-no-extension"}, {wav, "wav-named.txt"},
+        {vbr, "mp3-named.wav"},   {vbr, "mp3-with-no-extension"}, {vbr, "mp3-named.flac"},
+        {flac, "flac-named.mp3"},
+    };
+    for (const auto& [original, name] : cases) {
+        SCOPED_TRACE(qPrintable(name));
+        const QString copy = files.path(name);
+        ASSERT_TRUE(QFile::copy(original, copy));
+        load(copy);
+        EXPECT_TRUE(player.openError().isEmpty()) << qPrintable(player.openError());
+        EXPECT_EQ(player.length(), 1234);
+        EXPECT_EQ(decodeAll(copy), decodeAll(original));
+    }
+    // An mp3 with something before its first frame, which only mpg123 makes out.
+    const QString junk = files.write("junk-first", QByteArray(300, '\0') + mp3.readAll());
+    load(junk);
+    EXPECT_TRUE(player.openError().isEmpty()) << qPrintable(player.openError());
+    EXPECT_EQ(player.length(), 1234);
+    // A wav that is not an mp3 is not called a damaged mp3, whatever its name.
+    QFile whole(wav);
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    load(files.write("cut-header.mp3", whole.read(40)));
+    EXPECT_FALSE(player.openError().isEmpty());
+    EXPECT_FALSE(player.openError().contains("mp3")) << qPrintable(player.openError());
+}
+
+TEST_F(Engine, WhatIsNotARegularFileIsRefusedAtOnce) {
+    const QString fifo = files.path("pipe.wav");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    // Should an open wait for a writer, this one comes after a while, so the test ends either way.
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (int i = 0; i < 1000 && !done; ++i) {
+            const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                ::close(fd);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    for (const QString& path : {fifo, QString("/dev/zero"), QString("/dev/urandom"), QString("/dev/null")}) {
+        SCOPED_TRACE(qPrintable(path));
+        load(path);
+        EXPECT_TRUE(player.openError().contains("不是普通文件")) << qPrintable(player.openError());
+        EXPECT_EQ(player.mode(), M::mciModeNotOpen);
+    }
+    done = true;
+    writer.join();
+}
+
+TEST_F(Engine, APathLongerThanALibraryWouldTakeOpens) {
+    // Eight folders of 60 Chinese characters: a path of over 1400 bytes.
+    QString folder = files.path({});
+    for (int i = 0; i < 8; ++i)
+        folder += QStringLiteral("/") + QString(60, QChar(0x58F0 + i));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (const QString& original : {wav, vbr}) {
+        const QString path = folder + QStringLiteral("/音频文件.") + QFileInfo(original).suffix();
+        ASSERT_GT(QFile::encodeName(path).size(), 1400);
+        ASSERT_TRUE(QFile::copy(original, path));
+        load(path);
+        EXPECT_TRUE(player.openError().isEmpty()) << qPrintable(player.openError());
+        EXPECT_EQ(player.length(), 1234);
+    }
+    // Beyond what the system opens at all, the message names the path's length, not the file.
+    load(folder + QStringLiteral("/") + QString(900, QChar(0x58F0)) + QStringLiteral(".wav"));
+    EXPECT_TRUE(player.openError().contains("路径太长")) << qPrintable(player.openError());
+}
+
 TEST_F(Engine, SilentPlaybackRunsInRealTimeToTheEnd) {
     load(wav);
     QElapsedTimer wall;
@@ -183,9 +358,9 @@ TEST_F(Engine, SilentPlaybackRunsInRealTimeToTheEnd) {
     ASSERT_TRUE(waitFor([&] { return player.mode() == M::mciModeStop; }));
     EXPECT_GE(wall.elapsed(), 1234 - 20) << "the end came before the file's length had passed";
     EXPECT_EQ(player.positionMs(), 0);
-    command("Play"); // again from the start, and the operator is not told twice
+    command("Play"); // again from the start, silent again, and so told again
     ASSERT_TRUE(waitFor([&] { return player.positionMs() >= 100; }));
-    EXPECT_EQ(notices.count(), 1);
+    EXPECT_EQ(notices.count(), 2);
 }
 
 TEST_F(Engine, AReopenKeepsWhatTheFirstOpenLearnedUntilTheFileChanges) {

@@ -1,6 +1,7 @@
 // What the window relies on of its media player (MMControl1), run against the fake and the audio engine
 // alike: the command words and what each does to Mode and the position, From before "Play", Length
-// after "Open", "Pause" and "Play" after it, and the status event at its interval.
+// after "Open", "Pause" and "Play" after it, the status event at its interval, and the notice of a play
+// without a sound output.
 #include "enginefiles.h"
 #include "fakes.h"
 
@@ -10,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -45,10 +47,13 @@ public:
     virtual void pass(int ms) = 0;
     virtual bool passUntil(const std::function<bool()>& done, int ms = 20000) = 0;
     virtual int64_t nowMs() const = 0;
+    // Whether a sound output is there to play into.
+    virtual bool hasOutput() const = 0;
 };
 
 class FakeRig final : public Rig {
 public:
+    explicit FakeRig(bool output) { m_player.soundOutput = output; }
     M& player() override { return m_player; }
     int64_t position() const override { return m_player.positionMs(); }
     QString file(const QString& name, int64_t frames) override {
@@ -68,6 +73,7 @@ public:
         return done();
     }
     int64_t nowMs() const override { return m_now; }
+    bool hasOutput() const override { return m_player.soundOutput; }
 
 private:
     FakeMediaPlayer m_player;
@@ -113,6 +119,12 @@ public:
         return !done || done();
     }
     int64_t nowMs() const override { return m_clock.elapsed(); }
+    bool hasOutput() const override {
+        // Asked of the server itself, not of the engine.
+        static const bool reachable =
+            QProcess::execute(QStringLiteral("pactl"), {QStringLiteral("info")}) == 0;
+        return reachable;
+    }
 
 private:
     static EngineFiles& files() {
@@ -314,6 +326,34 @@ TEST_P(Contract, OpenReadsTheFileAsItIsNow) {
     EXPECT_EQ(state(), std::pair(M::mciModeNotOpen, int64_t{0}));
 }
 
+TEST_P(Contract, APlayWithoutASoundOutputSaysSoOncePerPlay) {
+    QSignalSpy notices(&p(), &M::notice);
+    const int each = rig->hasOutput() ? 0 : 1;
+    open(rig->file("told.wav", kShort));
+    // As the window holds an opened file and rewinds an ended one: a "Play" undone at once plays
+    // nothing and tells nothing.
+    words("Play Pause close Stop Open Play Stop");
+    rig->pass(100);
+    EXPECT_EQ(notices.count(), 0);
+    words("Play");
+    EXPECT_EQ(notices.count(), 0) << "told inside the command, where the window cannot show a box";
+    ASSERT_TRUE(rig->passUntil([&] { return rig->position() >= 200; }));
+    EXPECT_EQ(notices.count(), each);
+    rig->pass(200);
+    words("Play"); // the same run goes on
+    rig->pass(100);
+    EXPECT_EQ(notices.count(), each);
+    // Every further play looks for the output again, and says again that it found none.
+    words("Pause Play");
+    ASSERT_TRUE(rig->passUntil([&] { return rig->position() >= 600; }));
+    rig->player().setFrom(100);
+    words("Play");
+    ASSERT_TRUE(rig->passUntil([&] { return rig->position() >= 200; }));
+    EXPECT_EQ(notices.count(), 3 * each);
+    for (const QList<QVariant>& told : notices)
+        EXPECT_EQ(told.at(0).toString(), "没有可用的声音输出设备，播放将静音进行");
+}
+
 TEST_P(Contract, StatusUpdateComesEveryIntervalUntilItIsZero) {
     QSignalSpy events(&p(), &M::StatusUpdate);
     rig->pass(100);
@@ -335,13 +375,14 @@ TEST_P(Contract, StatusUpdateComesEveryIntervalUntilItIsZero) {
 }
 
 #ifdef QUILLORY_CONTRACT_SILENT
-INSTANTIATE_TEST_SUITE_P(MediaPlayer, Contract,
-                         testing::Values(Subject{"SilentEngine",
-                                                 [] { return std::make_unique<EngineRig>(); }}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    MediaPlayer, Contract,
+    testing::Values(Subject{"SilentEngine", [] { return std::make_unique<EngineRig>(); }},
+                    Subject{"SilentFake", [] { return std::make_unique<FakeRig>(false); }}),
+    [](const auto& info) { return std::string(info.param.name); });
 #else
 INSTANTIATE_TEST_SUITE_P(MediaPlayer, Contract,
-                         testing::Values(Subject{"Fake", [] { return std::make_unique<FakeRig>(); }},
+                         testing::Values(Subject{"Fake", [] { return std::make_unique<FakeRig>(true); }},
                                          Subject{"Engine", [] { return std::make_unique<EngineRig>(); }}),
                          [](const auto& info) { return std::string(info.param.name); });
 #endif

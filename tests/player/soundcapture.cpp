@@ -1,9 +1,7 @@
 // Capturing the null sink's monitor with parec.
 #include "soundcapture.h"
 
-#include <QAudioDevice>
 #include <QCoreApplication>
-#include <QMediaDevices>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -16,9 +14,8 @@ QString SoundCapture::unavailableReason() {
     const bool reachable = pactl.waitForFinished(5000) && pactl.exitCode() == 0;
     pactl.kill();
     pactl.waitForFinished(1000);
-    if (!reachable || QStandardPaths::findExecutable(QStringLiteral("parec")).isEmpty() ||
-        QMediaDevices::defaultAudioOutput().isNull())
-        return QStringLiteral("no PulseAudio output reachable through parec and Qt (Debian: pulseaudio "
+    if (!reachable || QStandardPaths::findExecutable(QStringLiteral("parec")).isEmpty())
+        return QStringLiteral("no PulseAudio server reachable through pactl and parec (Debian: pulseaudio "
                               "pulseaudio-utils): run scripts/start-sound-server.sh, source what it prints");
     return {};
 }

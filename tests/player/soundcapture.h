@@ -17,7 +17,7 @@ public:
         m_parec.kill();
         m_parec.waitForFinished(3000);
     }
-    // Why nothing can be captured here; empty when server, parec and a Qt audio output are all there.
+    // Why nothing can be captured here; empty when the server and parec are both there.
     static QString unavailableReason();
     bool start();          // starts parec and waits until its data flows
     void pump(int ms = 5); // takes in what parec has delivered; keeps the event loop turning

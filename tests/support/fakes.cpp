@@ -1,6 +1,8 @@
 // Fakes of the platform's controls.
 #include "fakes.h"
 
+#include "link/linktrace.h"
+
 #include <QElapsedTimer>
 
 #include <utility>
@@ -16,10 +18,30 @@ qint64 nowMs() {
 }
 } // namespace
 
+void FakeMessageBox::show(const QString& text, Icon icon, const QString& caption) {
+    shown.append({text, icon, caption});
+    const quint64 number = shownCount();
+    m_up.append(number);
+    if (onShow)
+        onShow(Shown(shown.back())); // a copy: onShow may show another box
+    m_up.removeAll(number);
+}
+
+void FakeMessageBox::close(quint64 number) {
+    if (!isUp(number))
+        return;
+    if (qsizetype(number) <= shown.size())
+        shown[qsizetype(number - 1)].takenDown = true;
+    m_up.removeAll(number);
+}
+
 bool FakeSerialPort::setPortOpen(bool open) {
     if (!open) {
-        m_open = false;
-        m_in.clear();
+        if (m_open) {
+            closeDevice();
+            if (m_trace)
+                m_trace->closed(deviceFor(openedPort));
+        }
         return true;
     }
     if (m_open)
@@ -27,7 +49,7 @@ bool FakeSerialPort::setPortOpen(bool open) {
     if (absentPorts.contains(m_commPort))
         return refuseOpening(OpenFailure::NoDevice, QStringLiteral("No such file or directory"));
     if (busyPorts.contains(m_commPort))
-        return refuseOpening(OpenFailure::Busy, QStringLiteral("Permission error while locking the device"));
+        return refuseOpening(OpenFailure::Busy, busyReason(QString(), 0));
     if (!failOpenWith.isEmpty())
         return refuseOpening(OpenFailure::Other, failOpenWith);
     m_error.clear();
@@ -36,10 +58,29 @@ bool FakeSerialPort::setPortOpen(bool open) {
     m_open = true;
     ++m_openings;
     openedPort = m_commPort;
+    if (m_trace)
+        m_trace->opened(deviceFor(m_commPort), 1200, QStringLiteral("8N1"));
     return true;
 }
 
+void FakeSerialPort::closeDevice() {
+    if (m_trace && !m_in.isEmpty())
+        m_trace->unreadAtClose(int(m_in.size()));
+    m_open = false;
+    m_in.clear();
+}
+
+void FakeSerialPort::setInBufferCount(int count) {
+    if (count != 0 || m_in.isEmpty())
+        return;
+    if (m_trace)
+        m_trace->inputDiscarded(int(m_in.size()));
+    m_in.clear();
+}
+
 bool FakeSerialPort::refuseOpening(OpenFailure failure, const QString& reason) {
+    if (m_trace)
+        m_trace->openFailed(deviceFor(m_commPort), reason);
     m_error = reason;
     m_openFailure = failure;
     m_openRemedy = openRemedyText(failure, deviceFor(m_commPort), QStringLiteral("dialout"),
@@ -58,6 +99,9 @@ void FakeSerialPort::output(const QByteArray& bytes) {
     }
     writes.append(bytes);
     writeTimesMs.append(nowMs());
+    if (m_trace)
+        for (const char c : bytes)
+            m_trace->sent(uint8_t(c));
 }
 
 QByteArray FakeSerialPort::input() {
@@ -72,8 +116,10 @@ QByteArray FakeSerialPort::input() {
 
 void FakeSerialPort::receive(const QByteArray& bytes) {
     // A closed port reads nothing: what the board sends meanwhile is lost.
-    if (!m_open)
+    if (!m_open || bytes.isEmpty())
         return;
+    if (m_trace)
+        m_trace->received(bytes);
     m_in.append(bytes);
     if (rThreshold >= 1 && !m_in.isEmpty())
         raiseEvent(comEvReceive);
@@ -94,10 +140,15 @@ void FakeSerialPort::setRThreshold(int threshold) {
 }
 
 void FakeSerialPort::loseDevice(const QString& reason) {
+    lose(reason, reason);
+}
+
+void FakeSerialPort::lose(const QString& reason, const QString& traced) {
     if (!m_open)
         return;
-    m_open = false;
-    m_in.clear();
+    if (m_trace)
+        m_trace->lost(deviceFor(openedPort), traced, reason);
+    closeDevice();
     m_error = reason;
     const quint64 opening = m_openings;
     QMetaObject::invokeMethod(
@@ -111,7 +162,7 @@ void FakeSerialPort::loseDevice(const QString& reason) {
 
 void FakeSerialPort::unplug() {
     absentPorts.insert(m_commPort);
-    loseDevice(linkLossReason(LinkLoss::NodeGone));
+    lose(linkLossReason(LinkLoss::NodeGone), linkLossTrace(LinkLoss::NodeGone));
 }
 
 void FakeSerialPort::raiseEvent(int code) {
@@ -130,12 +181,15 @@ void FakeMediaPlayer::setCommand(const QString& word) {
     } else if (w == QLatin1String("play")) {
         play();
     } else if (w == QLatin1String("pause")) {
-        if (m_mode == mciModePlay)
+        if (m_mode == mciModePlay) {
             m_mode = mciModePause;
+            m_runStarting = false;
+        }
     } else if (w == QLatin1String("stop")) {
         if (m_mode != mciModeNotOpen) {
             m_mode = mciModeStop;
             m_position = 0;
+            m_runStarting = false;
         }
     }
 }
@@ -170,6 +224,7 @@ void FakeMediaPlayer::open() {
 }
 
 void FakeMediaPlayer::close() {
+    m_runStarting = false;
     m_mode = mciModeNotOpen;
     m_length = 0;
     m_position = 0;
@@ -189,11 +244,16 @@ void FakeMediaPlayer::play() {
         // A start at or past the end plays nothing.
         m_mode = mciModeStop;
         m_position = 0;
+        m_runStarting = false;
+        return;
     }
+    m_runStarting = true;
 }
 
 void FakeMediaPlayer::advance(int64_t ms) {
     for (int64_t i = 0; i < ms; ++i) {
+        if (std::exchange(m_runStarting, false) && !soundOutput)
+            emit notice(QStringLiteral("没有可用的声音输出设备，播放将静音进行"));
         if (m_mode == mciModePlay && ++m_position >= m_length) {
             m_mode = mciModeStop;
             m_position = 0;

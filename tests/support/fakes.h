@@ -23,26 +23,39 @@ public:
         QString text;
         Icon icon;
         QString caption;
+        bool takenDown = false; // closed by the console, not by the operator
     };
-    void show(const QString& text, Icon icon, const QString& caption) override {
-        shown.append({text, icon, caption});
-        if (onShow)
-            onShow(shown.back());
-    }
+    void show(const QString& text, Icon icon, const QString& caption) override;
+    quint64 shownCount() const override { return quint64(shown.size()); }
+    void close(quint64 number) override;
+
+    // Whether box number `number` is up now: from its show() until onShow returns (the operator
+    // presses OK) or the console takes it down.
+    bool isUp(quint64 number) const { return m_up.contains(number); }
+
     QList<Shown> shown;
     // Runs while the "modal" box is up, as an operator's wait before pressing OK.
     std::function<void(const Shown&)> onShow;
+
+private:
+    QList<quint64> m_up; // innermost last
 };
 
 // Behaves as QtSerialPort does on a real line (the same contract suite runs against both): the
 // receive event for waiting bytes and again for bytes held back, input lost on closing, devices
-// that are absent or held by another program, and a device that goes away by itself.
+// that are absent or held by another program, a device that goes away by itself, and the same
+// events in the link's record.
 class FakeSerialPort final : public SerialPort {
 public:
     void setCommPort(int16_t number) override { m_commPort = number; }
     int16_t commPort() const override { return m_commPort; }
     QString deviceFor(int16_t number) const override { return QStringLiteral("fake%1").arg(number); }
     bool devicePresent(int16_t number) const override { return !absentPorts.contains(number); }
+    // Every plugging back makes a new node, as for a USB adapter.
+    QString deviceInstance(int16_t number) const override {
+        return devicePresent(number) ? QStringLiteral("fake%1#%2").arg(number).arg(m_plugs.value(number))
+                                     : QString();
+    }
     bool portOpen() const override { return m_open; }
     bool setPortOpen(bool open) override;
     QString errorString() const override { return m_error; }
@@ -55,10 +68,7 @@ public:
     }
     void output(const QByteArray& bytes) override;
     int inBufferCount() const override { return int(m_in.size()); }
-    void setInBufferCount(int count) override {
-        if (count == 0)
-            m_in.clear();
-    }
+    void setInBufferCount(int count) override;
     // As the real port: back to 1 with bytes waiting raises the receive event again, queued.
     void setRThreshold(int threshold) override;
     void setInputLen(int length) override { inputLen = length; }
@@ -76,7 +86,10 @@ public:
     // The adapter is pulled out: its device is absent until plugged back, and an open port
     // loses it as the real one does when the node disappears.
     void unplug();
-    void plugBack() { absentPorts.remove(m_commPort); }
+    void plugBack() {
+        absentPorts.remove(m_commPort);
+        ++m_plugs[m_commPort];
+    }
 
     // Opening fails with this reason when it is not empty.
     QString failOpenWith;
@@ -98,6 +111,8 @@ public:
 
 private:
     bool refuseOpening(OpenFailure failure, const QString& reason);
+    void closeDevice();
+    void lose(const QString& reason, const QString& traced);
 
     int16_t m_commPort = 0;
     bool m_open = false;
@@ -108,11 +123,13 @@ private:
     int m_commEvent = 0;
     int m_reads = 0;
     quint64 m_openings = 0;
+    QMap<int16_t, int> m_plugs;
 };
 
 // The player as the audio engine behaves (the same contract suite runs on both), on a clock the test
 // turns: files of known length, a position that runs while playing, a file held at its start after
-// "Open", "Stop" and its end, From for the next "Play", and StatusUpdate every UpdateInterval.
+// "Open", "Stop" and its end, From for the next "Play", StatusUpdate every UpdateInterval, and without a
+// sound output one notice per play.
 class FakeMediaPlayer final : public MediaPlayer {
 public:
     void setCommand(const QString& word) override;
@@ -127,9 +144,10 @@ public:
     void setShareable(bool on) override { shareable = on; }
     QString openError() const override { return m_openError; }
 
-    // Turns the clock by ms, one millisecond at a time: a playing file advances and at its end is held
-    // at its start; a status event comes after every UpdateInterval, as the window's handlers may
-    // change the player in between.
+    // Turns the clock by ms, one millisecond at a time: a play still on at the first tick starts, and
+    // says so when there is no sound output; a playing file advances and at its end is held at its
+    // start; a status event comes after every UpdateInterval, as the window's handlers may change the
+    // player in between.
     void advance(int64_t ms);
     // One status event now, as a late one that was queued before the interval went to 0.
     void raiseStatus() { emit StatusUpdate(); }
@@ -142,6 +160,7 @@ public:
     QStringList commands;      // every word issued, in order
     QList<int32_t> fromWrites; // every From written, in order
     bool shareable = false;
+    bool soundOutput = true; // false: every play runs silent and says so
 
 private:
     void open();
@@ -157,6 +176,7 @@ private:
     std::optional<int32_t> m_from;
     int32_t m_updateInterval = 0;
     int32_t m_sinceStatus = 0;
+    bool m_runStarting = false; // a "Play" whose output opens at the next tick
 };
 
 class FakeFileDialog final : public FileDialog {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -60,6 +61,10 @@ void PtyBoard::closeMaster() {
     if (m_slave >= 0)
         ::close(m_slave);
     m_master = m_slave = -1;
+}
+
+bool PtyBoard::hangUp() {
+    return m_slave >= 0 && ::ioctl(m_slave, TIOCVHANGUP) == 0;
 }
 
 void PtyBoard::readMaster() {

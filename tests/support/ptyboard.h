@@ -28,6 +28,10 @@ public:
     void send(const QByteArray& bytes);
     // Closes the master: to the console this looks like an unplugged adapter.
     void closeMaster();
+    // Hangs the line up while the master stays and the slave's node stays in place, as a USB
+    // adapter's tty hangs up when it is pulled: reads give end-of-file, writes fail. False when
+    // the system refuses (hanging up a tty takes CAP_SYS_ADMIN).
+    bool hangUp();
 
     static qint64 nowUs();
 
