@@ -3,7 +3,10 @@
 // meets English captions and message boxes.
 #include "app/language.h"
 #include "formfixture.h"
+#include "monitor/monitorwindow.h"
+#include "monitor/trafficmonitor.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -178,6 +181,14 @@ TEST_F(English, AnOperatorSessionMeetsEnglishCaptionsAndMessages) {
     Form1& w = *f.form;
     EXPECT_EQ(w.Command16->text(), QStringLiteral("Open port"));
     EXPECT_EQ(w.play->text(), QStringLiteral("Play"));
+    // The context menu and the traffic monitor.
+    TrafficMonitor monitor(w);
+    EXPECT_EQ(w.reconnectAction->text(), QStringLiteral("Auto reconnect"));
+    EXPECT_EQ(monitor.action()->text(), QStringLiteral("Traffic monitor (F12)"));
+    monitor.show();
+    ASSERT_TRUE(monitor.window());
+    EXPECT_EQ(monitor.window()->windowTitle(), QStringLiteral("Traffic monitor"));
+    EXPECT_EQ(monitor.window()->sendButton->text(), QStringLiteral("Send"));
 
     // A chip button with the port closed.
     w.play->click();
