@@ -2,6 +2,7 @@
 // audio engine, file dialog and message boxes.
 #include "app/captionfont.h"
 #include "app/form1.h"
+#include "app/language.h"
 #include "app/messagebox.h"
 #include "boardhost.h"
 #include "link/linkoptions.h"
@@ -16,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstring>
@@ -34,6 +36,7 @@ int refuse(const QString& message) {
 // --simulate-board takes its port number optionally, which QCommandLineParser cannot express: a
 // bare --simulate-board becomes --simulate-board=1 before parsing.
 const QString simulateBoard = QStringLiteral("simulate-board");
+const QString language = QStringLiteral("language");
 
 QStringList withSimulatedBoardDefault(QStringList args) {
     for (qsizetype i = 1; i < args.size(); ++i) {
@@ -83,6 +86,10 @@ int main(int argc, char** argv) {
                       QStringLiteral("Attaches the built-in simulated ISD1700 board as port N (default 1, "
                                      "--simulate-board alone) over a pseudo-terminal."),
                       QStringLiteral("N")});
+    parser.addOption({language,
+                      QStringLiteral("Interface language: zh (Chinese, the default whatever the system's "
+                                     "locale) or en (English)."),
+                      QStringLiteral("LANG"), QStringLiteral("zh")});
     const QCommandLineOption monitorOption(
         QStringLiteral("monitor"),
         QStringLiteral(
@@ -106,10 +113,20 @@ int main(int argc, char** argv) {
     QString error;
     if (!readLinkOptions(parser, link, &error))
         return refuse(error);
+    const std::optional<InterfaceLanguage> chosen = interfaceLanguageFromText(parser.value(language));
+    if (!chosen)
+        return refuse(QStringLiteral("--language: \"%1\" is not a language of the console (en or zh)")
+                          .arg(parser.value(language)));
     if (link.listPorts) {
         std::fputs(portListingText(systemSerialDevices(link.settings)).toLocal8Bit().constData(), stdout);
         return 0;
     }
+    // Looked for before the window system, so that an installation lacking its translation says so
+    // even where no window can open.
+    const std::unique_ptr<QTranslator> translator = installInterfaceLanguage(
+        *chosen, translationDirectories(QCoreApplication::applicationDirPath()), &error);
+    if (*chosen != InterfaceLanguage::Chinese && !translator)
+        std::fprintf(stderr, "quillory: %s; the window stays Chinese\n", qPrintable(error));
     if (headless) {
         std::fprintf(stderr, "quillory: no window system to open the console on (DISPLAY is not set)\n");
         return 1;

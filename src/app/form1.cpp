@@ -110,8 +110,8 @@ void Form1::buildControls() {
     Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Picture1->setPixmap(chipPicture());
     Frame3 = frame(this, "Frame3");
-    Frame4 = frame(this, "Frame4", QStringLiteral("ISD设置"));
-    Frame6 = frame(this, "Frame6", QStringLiteral("ISD操作"));
+    Frame4 = frame(this, "Frame4", tr("ISD设置"));
+    Frame6 = frame(this, "Frame6", tr("ISD操作"));
     Frame7 = frame(this, "Frame7");
     Frame2 = frame(this, "Frame2");
     for (QGroupBox* captioned : {Frame4, Frame6}) {
@@ -121,7 +121,7 @@ void Form1::buildControls() {
     }
 
     // Frame1: top bar.
-    Label12 = label(Frame1, "Label12", QStringLiteral("正在播放的文件"));
+    Label12 = label(Frame1, "Label12", tr("正在播放的文件"));
     DisFileNanmeText = textBox(Frame1, "DisFileNanmeText", QStringLiteral(".mp3"));
     {
         QPalette pal = DisFileNanmeText->palette();
@@ -130,7 +130,7 @@ void Form1::buildControls() {
     }
 
     // Frame3: serial port and audio source player.
-    Label2 = label(Frame3, "Label2", QStringLiteral("串口号"));
+    Label2 = label(Frame3, "Label2", tr("串口号"));
     Combo1 = named(new QComboBox(Frame3), "Combo1");
     Combo1->setEditable(true);
     // Typing sets the box's text as typed: the list stays as designed, and no completion turns "mic"
@@ -141,15 +141,15 @@ void Form1::buildControls() {
         Combo1->addItem(QString::number(n));
     Combo1->setCurrentIndex(0);
     Seril_StDig = named(new Shape(Shape::Kind::Circle, portLampWhite, Frame3), "Seril_StDig");
-    Command16 = button(Frame3, "Command16", QStringLiteral("打开串口"));
-    open_file = button(Frame3, "open_file", QStringLiteral("打开文件"));
-    Label15 = label(Frame3, "Label15", QStringLiteral("文件长度"));
+    Command16 = button(Frame3, "Command16", tr("打开串口"));
+    open_file = button(Frame3, "open_file", tr("打开文件"));
+    Label15 = label(Frame3, "Label15", tr("文件长度"));
     MusicFileLenText = textBox(Frame3, "MusicFileLenText", QString());
-    SetMusicPoint = button(Frame3, "SetMusicPoint", QStringLiteral("设播放点"));
-    Try_Listen = button(Frame3, "Try_Listen", QStringLiteral("试听"));
-    Label1 = label(Frame3, "Label1", QStringLiteral("播放地址"));
+    SetMusicPoint = button(Frame3, "SetMusicPoint", tr("设播放点"));
+    Try_Listen = button(Frame3, "Try_Listen", tr("试听"));
+    Label1 = label(Frame3, "Label1", tr("播放地址"));
     SetAddrText = textBox(Frame3, "SetAddrText", QStringLiteral("00:00:00"));
-    Label14 = label(Frame3, "Label14", QStringLiteral(" 当前进度"));
+    Label14 = label(Frame3, "Label14", tr(" 当前进度"));
     PlayPointText = textBox(Frame3, "PlayPointText", QStringLiteral("00:00:00"));
     PlayPoint = named(new QScrollBar(Qt::Horizontal, Frame3), "PlayPoint");
     PlayPoint->setRange(0, 30000);
@@ -162,26 +162,26 @@ void Form1::buildControls() {
         box->setObjectName(QStringLiteral("VolicDisPlay(%1)").arg(i));
         VolicDisPlay.add(i, box);
     }
-    VoilceVal = button(Frame3, "VoilceVal", QStringLiteral("音量"));
+    VoilceVal = button(Frame3, "VoilceVal", tr("音量"));
     VoiclePtrTimer = new QTimer(this);
     VoiclePtrTimer->setObjectName(QStringLiteral("VoiclePtrTimer"));
 
     // Frame7: analog path and device buttons.
-    Label3 = label(Frame7, "Label3", QStringLiteral("音源"));
+    Label3 = label(Frame7, "Label3", tr("音源"));
     sound_in = named(new QComboBox(Frame7), "sound_in");
     sound_in->setEditable(true);
     sound_in->setInsertPolicy(QComboBox::NoInsert);
     sound_in->setCompleter(nullptr);
     sound_in->addItems({QStringLiteral("Lin"), QStringLiteral("Mic"), QStringLiteral("LM")});
     sound_in->setCurrentIndex(0);
-    Label4 = label(Frame7, "Label4", QStringLiteral("监听"));
+    Label4 = label(Frame7, "Label4", tr("监听"));
     SoundMon = named(new QCheckBox(Frame7), "SoundMon");
     Label5 = label(Frame7, "Label5", QStringLiteral("SPK"));
     SPKon = named(new QCheckBox(Frame7), "SPKon");
-    si_ok = button(Frame7, "si_ok", QStringLiteral("设置"));
-    devid_rst = button(Frame7, "devid_rst", QStringLiteral("器件复位"));
-    devid_pu = button(Frame7, "devid_pu", QStringLiteral("器件上电"));
-    devid_id = button(Frame7, "devid_id", QStringLiteral("器件ID"));
+    si_ok = button(Frame7, "si_ok", tr("设置"));
+    devid_rst = button(Frame7, "devid_rst", tr("器件复位"));
+    devid_pu = button(Frame7, "devid_pu", tr("器件上电"));
+    devid_id = button(Frame7, "devid_id", tr("器件ID"));
     const QColor magenta(0xFF, 0x00, 0xFF), yellow(0xFF, 0xFF, 0x00);
     lamp(Frame7, Bottmp, "Bottmp", 0, magenta);
     lamp(Frame7, Bottmp, "Bottmp", 1, yellow);
@@ -190,14 +190,14 @@ void Form1::buildControls() {
 
     // Frame6: chip operations.
     CurrentRow = textBox(Frame6, "CurrentRow", QStringLiteral("curre"), 5);
-    CurrentRowComm = button(Frame6, "CurrentRowComm", QStringLiteral("当前地址"));
-    play = button(Frame6, "play", QStringLiteral("播放"));
-    stop = button(Frame6, "stop", QStringLiteral("停止"));
+    CurrentRowComm = button(Frame6, "CurrentRowComm", tr("当前地址"));
+    play = button(Frame6, "play", tr("播放"));
+    stop = button(Frame6, "stop", tr("停止"));
     RecTimeText = textBox(Frame6, "RecTimeText", QStringLiteral("REC Time"));
-    rec = button(Frame6, "rec", QStringLiteral("录音"));
-    fwd = button(Frame6, "fwd", QStringLiteral("下一段"));
-    erase = button(Frame6, "erase", QStringLiteral("擦除当前"));
-    erase_all = button(Frame6, "erase_all", QStringLiteral("擦除全部"));
+    rec = button(Frame6, "rec", tr("录音"));
+    fwd = button(Frame6, "fwd", tr("下一段"));
+    erase = button(Frame6, "erase", tr("擦除当前"));
+    erase_all = button(Frame6, "erase_all", tr("擦除全部"));
     const QColor green(0x00, 0xFF, 0x00), black(0x00, 0x00, 0x00), red(0xFF, 0x00, 0x00),
         blue(0x00, 0x00, 0xFF), darkGreen(0x00, 0xC0, 0x00);
     const QColor liftColours[7] = {green, black, red, blue, blue, blue, blue};
@@ -209,30 +209,29 @@ void Form1::buildControls() {
 
     // Frame4: addresses.
     Play_Text = textBox(Frame4, "Play_Text", QStringLiteral("00 00"));
-    rd_play_addr = button(Frame4, "rd_play_addr", QStringLiteral("读播放地址"));
+    rd_play_addr = button(Frame4, "rd_play_addr", tr("读播放地址"));
     Rec_Text = textBox(Frame4, "Rec_Text", QStringLiteral("00 00"));
-    rd_rec_addr = button(Frame4, "rd_rec_addr", QStringLiteral("读录音地址"));
+    rd_rec_addr = button(Frame4, "rd_rec_addr", tr("读录音地址"));
     Label6 = label(Frame4, "Label6", QStringLiteral("S"));
     St_Play_Text = textBox(Frame4, "St_Play_Text", QStringLiteral("00"), 5);
     Label7 = label(Frame4, "Label7", QStringLiteral("E"));
     St_Play_Text1 = textBox(Frame4, "St_Play_Text1", QStringLiteral("00"), 5);
-    set_play_addr = button(Frame4, "set_play_addr", QStringLiteral("设置播放地址"));
+    set_play_addr = button(Frame4, "set_play_addr", tr("设置播放地址"));
     Label8 = label(Frame4, "Label8", QStringLiteral("S"));
     St_Rec_Text = textBox(Frame4, "St_Rec_Text", QStringLiteral("00"), 5);
     Label9 = label(Frame4, "Label9", QStringLiteral("E"));
     St_Rec_Text1 = textBox(Frame4, "St_Rec_Text1", QStringLiteral("00"), 5);
-    set_rec_addr = button(Frame4, "set_rec_addr", QStringLiteral("设置录音地址"));
+    set_rec_addr = button(Frame4, "set_rec_addr", tr("设置录音地址"));
     Label10 = label(Frame4, "Label10", QStringLiteral("S"));
     SetEraseText = textBox(Frame4, "SetEraseText", QStringLiteral("Text1"));
     Label11 = label(Frame4, "Label11", QStringLiteral("E"));
     SetEraseText1 = textBox(Frame4, "SetEraseText1", QStringLiteral("Text1"));
-    SetEraseAddrComm = button(Frame4, "SetEraseAddrComm", QStringLiteral("设置擦除地址"));
+    SetEraseAddrComm = button(Frame4, "SetEraseAddrComm", tr("设置擦除地址"));
     for (int i = 0; i < 5; ++i)
         lamp(Frame4, Right, "Right", i, darkGreen);
 
     // Frame2: the vendor's contact line.
-    Label16 = label(Frame2, "Label16",
-                    QStringLiteral("Quillory 语音芯片工作台  技术支持: support@quillory.example"));
+    Label16 = label(Frame2, "Label16", tr("Quillory 语音芯片工作台  技术支持: support@quillory.example"));
 
     // Only the captions of the two frames are green; their controls keep the window's colours.
     // (A palette copied whole from the window would count as unset and inherit the green.)

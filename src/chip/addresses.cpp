@@ -24,7 +24,7 @@ void sendAddresses(Form1& w, uint8_t command, const QLineEdit* startBox, const Q
     QString start = startBox->text();
     QString end = endBox->text();
     if (start.size() < entryLength || end.size() < entryLength) {
-        w.MsgBox(QStringLiteral("数据格式非法"), MessageBox::Icon::Critical, QStringLiteral("错误"));
+        w.MsgBox(Form1::tr("数据格式非法"), MessageBox::Icon::Critical, Form1::tr("错误"));
         return;
     }
     // Only the erase boxes can hold more; such an entry is dropped without a word.

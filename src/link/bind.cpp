@@ -61,7 +61,7 @@ void Form1::bindLink() {
     const auto showDevice = [this] {
         const int16_t number = portNumberFromText(Combo1->currentText());
         if (number == 0) {
-            Combo1->setToolTip(QStringLiteral("串口号须为 1 到 16 之间的整数"));
+            Combo1->setToolTip(tr("串口号须为 1 到 16 之间的整数"));
             return;
         }
         const QString device = MSComm1->deviceFor(number);

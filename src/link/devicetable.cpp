@@ -1,6 +1,8 @@
 // The ISD1700 models by identifier byte.
 #include "link/devicetable.h"
 
+#include <QCoreApplication>
+
 #include <array>
 #include <utility>
 
@@ -26,5 +28,5 @@ std::optional<QString> deviceModelName(uint8_t id) {
 }
 
 QString unknownDeviceText() {
-    return QStringLiteral("未知器件");
+    return QCoreApplication::translate("DeviceTable", "未知器件");
 }

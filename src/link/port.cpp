@@ -23,14 +23,14 @@ void Form1::Command16_Click() {
         Timer1->stop();
         SendPos = 0;
         MSComm1->setPortOpen(false);
-        Command16->setText(QStringLiteral("打开串口"));
+        Command16->setText(tr("打开串口"));
         Seril_StDig->setFillColor(portClosedWhite);
         return;
     }
     const int16_t number = portNumberFromText(Combo1->currentText());
     if (number == 0) {
-        MsgBox(QStringLiteral("串口号“%1”无效：请选择 1 到 16 之间的串口号").arg(Combo1->currentText()),
-               MessageBox::Icon::Critical, QStringLiteral("串口状态"));
+        MsgBox(tr("串口号“%1”无效：请选择 1 到 16 之间的串口号").arg(Combo1->currentText()),
+               MessageBox::Icon::Critical, tr("串口状态"));
         return;
     }
     MSComm1->setCommPort(number);
@@ -44,12 +44,12 @@ void Form1::Command16_Click() {
         MsgBox(text, MessageBox::Icon::Critical, tr("串口状态"));
         return;
     }
-    Command16->setText(QStringLiteral("关闭串口"));
+    Command16->setText(tr("关闭串口"));
     Seril_StDig->setFillColor(portOpenGreen);
 }
 
 void Form1::portReopened() {
     Bottmp(0).setVisible(false);
-    Command16->setText(QStringLiteral("关闭串口"));
+    Command16->setText(tr("关闭串口"));
     Seril_StDig->setFillColor(portOpenGreen);
 }

@@ -6,9 +6,10 @@
 
 namespace {
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("PortAdvice", text);
-}
+// The texts' context in the translations.
+struct PortAdvice {
+    Q_DECLARE_TR_FUNCTIONS(PortAdvice)
+};
 
 QString numbersText(const QList<int>& numbers) {
     QStringList parts;
@@ -20,8 +21,8 @@ QString numbersText(const QList<int>& numbers) {
 // One present device as the remedy lists it: which port number opens it, or how to give it one.
 QString presentLine(const SerialDeviceFacts& d) {
     if (d.portNumbers.isEmpty())
-        return tr("%1（没有串口号打开它，可用 --port N=%1 指定）").arg(d.location);
-    return tr("%1（串口号 %2）").arg(d.location, numbersText(d.portNumbers));
+        return PortAdvice::tr("%1（没有串口号打开它，可用 --port N=%1 指定）").arg(d.location);
+    return PortAdvice::tr("%1（串口号 %2）").arg(d.location, numbersText(d.portNumbers));
 }
 
 QString hex4(uint16_t value) {
@@ -36,21 +37,21 @@ QString openRemedyText(OpenFailure failure, const QString& device, const QString
     case OpenFailure::Permission: {
         const QString who = user.isEmpty() ? QStringLiteral("$USER") : user;
         if (group.isEmpty())
-            return tr("当前用户无权读写 %1：请管理员授予读写权限。").arg(device);
-        return tr("%1 属于用户组 %2，当前用户无权读写。把用户加入该组，注销并重新登录后再试：\n"
-                  "sudo usermod -aG %2 %3")
+            return PortAdvice::tr("当前用户无权读写 %1：请管理员授予读写权限。").arg(device);
+        return PortAdvice::tr("%1 属于用户组 %2，当前用户无权读写。把用户加入该组，注销并重新登录后再试：\n"
+                              "sudo usermod -aG %2 %3")
             .arg(device, group, who);
     }
     case OpenFailure::NoDevice: {
         if (present.isEmpty())
-            return tr("系统中没有任何串口设备：请检查适配器是否插好。");
-        QStringList lines{tr("系统中现有的串口设备：")};
+            return PortAdvice::tr("系统中没有任何串口设备：请检查适配器是否插好。");
+        QStringList lines{PortAdvice::tr("系统中现有的串口设备：")};
         for (const SerialDeviceFacts& d : present)
             lines << presentLine(d);
         return lines.join(QLatin1Char('\n'));
     }
     case OpenFailure::Busy:
-        return tr("%1 正被另一个程序占用：请先关闭那个程序，或让它释放该串口。").arg(device);
+        return PortAdvice::tr("%1 正被另一个程序占用：请先关闭那个程序，或让它释放该串口。").arg(device);
     case OpenFailure::None:
     case OpenFailure::Other:
         break;
@@ -60,22 +61,22 @@ QString openRemedyText(OpenFailure failure, const QString& device, const QString
 
 QString busyReason(const QString& program, qint64 pid) {
     if (pid <= 0)
-        return tr("设备正被另一个程序占用");
+        return PortAdvice::tr("设备正被另一个程序占用");
     if (program.isEmpty())
-        return tr("设备正被另一个程序占用（进程号 %1）").arg(pid);
-    return tr("设备正被另一个程序占用：%1（进程号 %2）").arg(program).arg(pid);
+        return PortAdvice::tr("设备正被另一个程序占用（进程号 %1）").arg(pid);
+    return PortAdvice::tr("设备正被另一个程序占用：%1（进程号 %2）").arg(program).arg(pid);
 }
 
 QString linkLossReason(LinkLoss cause, const QString& systemReason) {
     switch (cause) {
     case LinkLoss::NodeGone:
-        return tr("设备已从系统中消失，适配器可能被拔出");
+        return PortAdvice::tr("设备已从系统中消失，适配器可能被拔出");
     case LinkLoss::HangUp:
-        return tr("设备已挂断，适配器可能被拔出或对端已关闭");
+        return PortAdvice::tr("设备已挂断，适配器可能被拔出或对端已关闭");
     case LinkLoss::IoError:
-        return tr("设备读写出错（%1）").arg(systemReason);
+        return PortAdvice::tr("设备读写出错（%1）").arg(systemReason);
     case LinkLoss::ReadsFailing:
-        return tr("设备接连读取失败（%1）").arg(systemReason);
+        return PortAdvice::tr("设备接连读取失败（%1）").arg(systemReason);
     }
     return QString();
 }

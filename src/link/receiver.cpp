@@ -120,7 +120,7 @@ void Form1::MSComm1_OnComm() {
         case 0x09: { // DEVID: the third byte names the model
             const QString model = DeviceType(RinBuf[2]);
             traceReply(QStringLiteral("DEVID %1").arg(model));
-            MsgBox(model, MessageBox::Icon::Information, QStringLiteral("器件类型"));
+            MsgBox(model, MessageBox::Icon::Information, tr("器件类型"));
             break;
         }
         case 0x41: // REC: the board records, the player is its source
@@ -150,7 +150,7 @@ void Form1::MSComm1_OnComm() {
             if (RecOn) {
                 traceReply(QStringLiteral("SET_REC while recording"),
                            tr("SET_REC，录音中：请先停止上一次录音"));
-                MsgBox(QStringLiteral("请先停止上一次录音"));
+                MsgBox(tr("请先停止上一次录音"));
                 break;
             }
             traceReply(QStringLiteral("SET_REC"));
@@ -193,7 +193,7 @@ void Form1::MSComm1_DeviceLost(const QString& reason) {
     SendPos = 0;
     if (MSComm1->portOpen())
         MSComm1->setPortOpen(false);
-    Command16->setText(QStringLiteral("打开串口"));
+    Command16->setText(tr("打开串口"));
     Seril_StDig->setFillColor(QColor(0xFF, 0xFF, 0xFF));
     // The box shown next is the one to take down when the device is back.
     reconnector->portLost(m_platform.messageBox->shownCount() + 1);

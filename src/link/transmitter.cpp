@@ -18,7 +18,7 @@ void Form1::Isd_Comm2_Send(uint8_t SendBytCnt) {
     SendPos = 0;
     SendLen = SendBytCnt;
     if (!MSComm1->portOpen()) {
-        MsgBox(QStringLiteral("串口没打开"), MessageBox::Icon::Critical, QStringLiteral("串口状态"));
+        MsgBox(tr("串口没打开"), MessageBox::Icon::Critical, tr("串口状态"));
         return;
     }
     if (LinkTrace* trace = MSComm1->trace())

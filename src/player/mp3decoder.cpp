@@ -102,7 +102,8 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::open(std::unique_ptr<QFile> file, QStrin
     int err = MPG123_OK;
     decoder->m_handle = mpg123_new(nullptr, &err);
     if (!decoder->m_handle) {
-        *error = QStringLiteral("mp3 解码器无法启动：%1").arg(QString::fromUtf8(mpg123_plain_strerror(err)));
+        *error = QCoreApplication::translate("Decoder", "mp3 解码器无法启动：%1")
+                     .arg(QString::fromUtf8(mpg123_plain_strerror(err)));
         return nullptr;
     }
     mpg123_handle* h = decoder->m_handle;

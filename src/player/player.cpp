@@ -12,7 +12,10 @@ namespace {
 constexpr int32_t openDialogFlags = 0x80000; // the explorer-style dialog, nothing else
 constexpr int32_t statusStepMs = 200;
 
-const QString pickFileText = QStringLiteral("请先选择音频文件");
+// Looked up when shown, so that it speaks the interface language chosen at start-up.
+QString pickFileText() {
+    return Form1::tr("请先选择音频文件");
+}
 
 // Back to the look of start-up after a file could not be (re)opened: nothing is held, so that
 // the trial listen asks for a file and a stale length or position is not left on show.
@@ -47,8 +50,8 @@ bool stopAndOpen(Form1& w) {
         return true;
     const QString path = w.MusicFileName;
     dropFile(w);
-    w.MsgBox(QStringLiteral("无法打开音频文件：%1\n%2").arg(path, failure), MessageBox::Icon::Critical,
-             QStringLiteral("打开文件"));
+    w.MsgBox(Form1::tr("无法打开音频文件：%1\n%2").arg(path, failure), MessageBox::Icon::Critical,
+             Form1::tr("打开文件"));
     return false;
 }
 
@@ -56,14 +59,15 @@ bool stopAndOpen(Form1& w) {
 
 void Form1::open_file_Click() {
     CommonDialog1->Flags = openDialogFlags;
-    CommonDialog1->DialogTitle = QStringLiteral("请选择音频文件");
-    CommonDialog1->Filter = QStringLiteral("音频文件|*.mp3|动画文件|*.wav|所有文件|*.*");
+    CommonDialog1->DialogTitle = tr("请选择音频文件");
+    //: Pairs of a description and its file pattern, split by "|"; the patterns stay as they are.
+    CommonDialog1->Filter = tr("音频文件|*.mp3|动画文件|*.wav|所有文件|*.*");
     CommonDialog1->ShowOpen();
 
     if (CommonDialog1->FileName.isEmpty()) {
         TryListenFlag = false;
         ListenOn = false;
-        MsgBox(pickFileText);
+        MsgBox(pickFileText());
         return;
     }
 
@@ -99,7 +103,7 @@ void Form1::Try_Listen_Click() {
     if (RecOn)
         return;
     if (MMControl1->fileName().isEmpty()) {
-        MsgBox(pickFileText);
+        MsgBox(pickFileText());
         return;
     }
     ListenOn = !ListenOn;

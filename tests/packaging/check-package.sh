@@ -29,7 +29,8 @@ expected="-rwxr-xr-x root/root ./usr/bin/isd1700-sim
 -rw-r--r-- root/root ./usr/share/icons/hicolor/scalable/apps/org.quillory.Quillory.svg
 -rw-r--r-- root/root ./usr/share/man/man1/isd1700-sim.1.gz
 -rw-r--r-- root/root ./usr/share/man/man1/quillory.1.gz
--rw-r--r-- root/root ./usr/share/metainfo/org.quillory.Quillory.metainfo.xml"
+-rw-r--r-- root/root ./usr/share/metainfo/org.quillory.Quillory.metainfo.xml
+-rw-r--r-- root/root ./usr/share/quillory/translations/quillory_en.qm"
 files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $1, $2, $6 }' | LC_ALL=C sort -k3)
 if [[ $files != "$expected" ]]; then
     fail "the package's files differ from the expected list:"
@@ -58,6 +59,9 @@ fi
 grep -qx 'Categories=Development;Electronics;' "$desktop" || fail "desktop entry categories: $(grep Categories "$desktop")"
 grep -qx 'Icon=org.quillory.Quillory' "$desktop" || fail "desktop entry icon: $(grep Icon= "$desktop")"
 grep -qx 'Exec=quillory' "$desktop" || fail "desktop entry command: $(grep Exec= "$desktop")"
+# The second action starts the console in English.
+grep -qx 'Actions=english;' "$desktop" || fail "desktop entry actions: $(grep Actions= "$desktop")"
+grep -qx 'Exec=quillory --language en' "$desktop" || fail "no desktop action starts the console in English"
 if ! out=$(appstreamcli validate --no-net "$metainfo" 2>&1); then
     fail "appstreamcli validate: $out"
 fi
@@ -86,6 +90,12 @@ for program in quillory isd1700-sim; do
     esac
     [[ $answer == "$want" ]] || fail "$program --version answers \"$answer\", not \"$want\""
 done
+# The unpacked console finds its English translation from its own directory, as installed under any
+# prefix; without a window system it says only that there is none.
+answer=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/quillory" --language en 2>&1 >/dev/null) &&
+    fail "quillory --language en without a window system exited 0"
+grep -q 'translation' <<<"$answer" && fail "the unpacked quillory does not find its translation: $answer"
+grep -q 'no window system' <<<"$answer" || fail "quillory --language en without a window system: $answer"
 # The window's caption is held in the program as a UTF-16 text.
 strings -e l "$root/usr/bin/quillory" | grep -qxF "Quillory.exe  Version:$version" ||
     fail "the window's caption is not \"Quillory.exe  Version:$version\""

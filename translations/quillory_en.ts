@@ -1,0 +1,615 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>AudioPlayer</name>
+    <message>
+        <source>没有可用的声音输出设备，播放将静音进行</source>
+        <translation>No sound output device is available; playback goes on silently</translation>
+    </message>
+</context>
+<context>
+    <name>Decoder</name>
+    <message>
+        <source>没有指定文件</source>
+        <translation>No file given</translation>
+    </message>
+    <message>
+        <source>文件不存在</source>
+        <translation>The file does not exist</translation>
+    </message>
+    <message>
+        <source>这是一个文件夹，不是音频文件</source>
+        <translation>This is a folder, not an audio file</translation>
+    </message>
+    <message>
+        <source>文件无法读取（没有读取权限）</source>
+        <translation>The file cannot be read (no read permission)</translation>
+    </message>
+    <message>
+        <source>文件是空的</source>
+        <translation>The file is empty</translation>
+    </message>
+    <message>
+        <source>不是可以播放的 mp3 文件（无法识别或已损坏）</source>
+        <translation>Not a playable mp3 file (unrecognised or damaged)</translation>
+    </message>
+    <message>
+        <source>文件里没有可以播放的声音数据（可能已损坏或被截断）</source>
+        <translation>The file holds no playable sound (it may be damaged or cut short)</translation>
+    </message>
+    <message>
+        <source>mp3 解码器无法启动：%1</source>
+        <translation>The mp3 decoder cannot start: %1</translation>
+    </message>
+    <message>
+        <source>文件无法读取</source>
+        <translation>The file cannot be read</translation>
+    </message>
+    <message>
+        <source>不是可以播放的音频文件（无法识别格式或已损坏）</source>
+        <translation>Not a playable audio file (unknown format or damaged)</translation>
+    </message>
+    <message>
+        <source>文件的采样率或声道数无法播放</source>
+        <translation>The file&apos;s sample rate or channel count cannot be played</translation>
+    </message>
+    <message>
+        <source>这不是普通文件（而是设备、管道或套接字），不能当作音频文件打开</source>
+        <translation>This is not a regular file (but a device, pipe or socket) and cannot be opened as an audio file</translation>
+    </message>
+    <message>
+        <source>文件的完整路径太长，系统无法打开（最多 %1 字节）；请把文件移到路径较短的文件夹</source>
+        <translation>The file&apos;s full path is too long for the system to open (at most %1 bytes); move the file to a folder with a shorter path</translation>
+    </message>
+    <message>
+        <source>文件无法读取：%1</source>
+        <translation>The file cannot be read: %1</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceTable</name>
+    <message>
+        <source>未知器件</source>
+        <translation>Unknown device</translation>
+    </message>
+</context>
+<context>
+    <name>Form1</name>
+    <message>
+        <source>ISD设置</source>
+        <translation>ISD setup</translation>
+    </message>
+    <message>
+        <source>ISD操作</source>
+        <translation>ISD operations</translation>
+    </message>
+    <message>
+        <source>正在播放的文件</source>
+        <translation>Playing file</translation>
+    </message>
+    <message>
+        <source>串口号</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>打开串口</source>
+        <translation>Open port</translation>
+    </message>
+    <message>
+        <source>打开文件</source>
+        <translation>Open file</translation>
+    </message>
+    <message>
+        <source>文件长度</source>
+        <translation>Length</translation>
+    </message>
+    <message>
+        <source>设播放点</source>
+        <translation>Set cue</translation>
+    </message>
+    <message>
+        <source>试听</source>
+        <translation>Listen</translation>
+    </message>
+    <message>
+        <source>播放地址</source>
+        <translation>Cue</translation>
+    </message>
+    <message>
+        <source> 当前进度</source>
+        <translation> Position</translation>
+    </message>
+    <message>
+        <source>音量</source>
+        <translation>Vol</translation>
+    </message>
+    <message>
+        <source>音源</source>
+        <translation>Input</translation>
+    </message>
+    <message>
+        <source>监听</source>
+        <translation>Mon</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>器件复位</source>
+        <translation>Reset</translation>
+    </message>
+    <message>
+        <source>器件上电</source>
+        <translation>Power up</translation>
+    </message>
+    <message>
+        <source>器件ID</source>
+        <translation>Device ID</translation>
+    </message>
+    <message>
+        <source>当前地址</source>
+        <translation>Current address</translation>
+    </message>
+    <message>
+        <source>播放</source>
+        <translation>Play</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>录音</source>
+        <translation>Record</translation>
+    </message>
+    <message>
+        <source>下一段</source>
+        <translation>Next</translation>
+    </message>
+    <message>
+        <source>擦除当前</source>
+        <translation>Erase current</translation>
+    </message>
+    <message>
+        <source>擦除全部</source>
+        <translation>Erase all</translation>
+    </message>
+    <message>
+        <source>读播放地址</source>
+        <translation>Read play addr</translation>
+    </message>
+    <message>
+        <source>读录音地址</source>
+        <translation>Read rec addr</translation>
+    </message>
+    <message>
+        <source>设置播放地址</source>
+        <translation>Set play addr</translation>
+    </message>
+    <message>
+        <source>设置录音地址</source>
+        <translation>Set rec addr</translation>
+    </message>
+    <message>
+        <source>设置擦除地址</source>
+        <translation>Set erase addr</translation>
+    </message>
+    <message>
+        <source>Quillory 语音芯片工作台  技术支持: support@quillory.example</source>
+        <translation>Quillory voice chip bench  Support: support@quillory.example</translation>
+    </message>
+    <message>
+        <source>数据格式非法</source>
+        <translation>Invalid data format</translation>
+    </message>
+    <message>
+        <source>错误</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>串口号须为 1 到 16 之间的整数</source>
+        <translation>The port number must be a whole number from 1 to 16</translation>
+    </message>
+    <message>
+        <source>串口号 %1 打开 %2
+该设备现在存在</source>
+        <translation>Port %1 opens %2
+The device is present now</translation>
+    </message>
+    <message>
+        <source>串口号 %1 打开 %2
+该设备现在不存在</source>
+        <translation>Port %1 opens %2
+The device is not present now</translation>
+    </message>
+    <message>
+        <source>串口号“%1”无效：请选择 1 到 16 之间的串口号</source>
+        <translation>Port number &quot;%1&quot; is not valid: choose a port number from 1 to 16</translation>
+    </message>
+    <message>
+        <source>串口状态</source>
+        <translation>Port status</translation>
+    </message>
+    <message>
+        <source>无法打开串口 %1（%2）：%3</source>
+        <translation>Cannot open port %1 (%2): %3</translation>
+    </message>
+    <message>
+        <source>关闭串口</source>
+        <translation>Close port</translation>
+    </message>
+    <message>
+        <source>器件类型</source>
+        <translation>Device type</translation>
+    </message>
+    <message>
+        <source>请先停止上一次录音</source>
+        <translation>Stop the last recording first</translation>
+    </message>
+    <message>
+        <source>串口 %1 已断开：%2</source>
+        <translation>Port %1 disconnected: %2</translation>
+    </message>
+    <message>
+        <source>串口没打开</source>
+        <translation>Port not open</translation>
+    </message>
+    <message>
+        <source>请先选择音频文件</source>
+        <translation>Choose an audio file first</translation>
+    </message>
+    <message>
+        <source>无法打开音频文件：%1
+%2</source>
+        <translation>Cannot open the audio file: %1
+%2</translation>
+    </message>
+    <message>
+        <source>请选择音频文件</source>
+        <translation>Choose an audio file</translation>
+    </message>
+    <message>
+        <source>音频文件|*.mp3|动画文件|*.wav|所有文件|*.*</source>
+        <extracomment>Pairs of a description and its file pattern, split by &quot;|&quot;; the patterns stay as they are.</extracomment>
+        <translation>Audio files|*.mp3|Wave files|*.wav|All files|*.*</translation>
+    </message>
+    <message>
+        <source>自动重连</source>
+        <translation>Auto reconnect</translation>
+    </message>
+    <message>
+        <source>255 字节内没有成为应答</source>
+        <translation>no reply within 255 bytes</translation>
+    </message>
+    <message>
+        <source>%1 的应答计满了，但计数里有发送前收到的字节，发送后只收到 %2 字节</source>
+        <translation>the reply to %1 was counted full with bytes from before its hand-over; only %2 came after it</translation>
+    </message>
+    <message>
+        <source>SET_REC，录音中：请先停止上一次录音</source>
+        <translation>SET_REC while recording: stop the last recording first</translation>
+    </message>
+    <message>
+        <source>没有对此命令应答的解码，%1 字节丢弃</source>
+        <translation>no decoding for this command&apos;s reply, %1 bytes dropped</translation>
+    </message>
+    <message>
+        <source>超过应答长度 %1 字节，线路静止 %2 ms 后丢弃</source>
+        <translation>past the reply length of %1 bytes, dropped after the line was quiet for %2 ms</translation>
+    </message>
+</context>
+<context>
+    <name>FrameMeaning</name>
+    <message>
+        <source>音源 %1，监听 %2，SPK %3，音量 %4</source>
+        <translation>input %1, monitor %2, SPK %3, volume %4</translation>
+    </message>
+    <message>
+        <source>开</source>
+        <translation>on</translation>
+    </message>
+    <message>
+        <source>关</source>
+        <translation>off</translation>
+    </message>
+    <message>
+        <source>不在命令表中的命令 %1</source>
+        <translation>command %1, not in the command table</translation>
+    </message>
+    <message>
+        <source>读当前地址（板子自己的命令）</source>
+        <translation>read current address (the board&apos;s own command)</translation>
+    </message>
+    <message>
+        <source>%1（应为 %2 字节）</source>
+        <translation>%1 (should be %2 bytes)</translation>
+    </message>
+</context>
+<context>
+    <name>MonitorWindow</name>
+    <message>
+        <source>通信监视</source>
+        <translation>Traffic monitor</translation>
+    </message>
+    <message>
+        <source>暂停滚动</source>
+        <translation>Pause scrolling</translation>
+    </message>
+    <message>
+        <source>暂停时新的行照样记下，只是不再滚到最后一行</source>
+        <translation>While paused, new rows are still recorded; the view just stops scrolling to the last row</translation>
+    </message>
+    <message>
+        <source>清除</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>复制</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>把选中的行复制到剪贴板（Ctrl+C）</source>
+        <translation>Copy the selected rows to the clipboard (Ctrl+C)</translation>
+    </message>
+    <message>
+        <source>保存…</source>
+        <translation>Save…</translation>
+    </message>
+    <message>
+        <source>按 --trace 的格式把记录保存为文本文件</source>
+        <translation>Save the record as a text file in the format of --trace</translation>
+    </message>
+    <message>
+        <source>帧（十六进制）</source>
+        <translation>Frame (hex)</translation>
+    </message>
+    <message>
+        <source>1 到 8 个字节，例如 80 01 23 04 56</source>
+        <translation>1 to 8 bytes, for example 80 01 23 04 56</translation>
+    </message>
+    <message>
+        <source>↑ ↓ 翻看最近发送的 %1 帧</source>
+        <translation>↑ ↓ go through the last %1 frames sent</translation>
+    </message>
+    <message>
+        <source>应答长度</source>
+        <translation>Reply length</translation>
+    </message>
+    <message>
+        <source>0–16</source>
+        <translation>0–16</translation>
+    </message>
+    <message>
+        <source>等待应答的字节数，0 到 16</source>
+        <translation>Bytes of reply to wait for, 0 to 16</translation>
+    </message>
+    <message>
+        <source>发送</source>
+        <translation>Send</translation>
+    </message>
+    <message>
+        <source>保存通信记录</source>
+        <translation>Save the traffic record</translation>
+    </message>
+    <message>
+        <source>文本文件 (*.txt);;所有文件 (*)</source>
+        <translation>Text files (*.txt);;All files (*)</translation>
+    </message>
+    <message>
+        <source>继续滚动</source>
+        <translation>Resume scrolling</translation>
+    </message>
+    <message>
+        <source>没有等待中的接收字节</source>
+        <translation>No received bytes waiting</translation>
+    </message>
+    <message>
+        <source>已收 %1 字节，还没有成为应答：%2（应答长度 %3）</source>
+        <translation>%1 bytes received, not yet a reply: %2 (reply length %3)</translation>
+    </message>
+    <message>
+        <source>请先选中要复制的行</source>
+        <translation>Select the rows to copy first</translation>
+    </message>
+    <message>
+        <source>已复制 %1 行</source>
+        <translation>%1 rows copied</translation>
+    </message>
+    <message>
+        <source>无法保存到 %1：%2</source>
+        <translation>Cannot save to %1: %2</translation>
+    </message>
+    <message>
+        <source>已按 --trace 的格式保存到 %1</source>
+        <translation>Saved to %1 in the format of --trace</translation>
+    </message>
+</context>
+<context>
+    <name>PortAdvice</name>
+    <message>
+        <source>%1（没有串口号打开它，可用 --port N=%1 指定）</source>
+        <translation>%1 (no port number opens it; give one with --port N=%1)</translation>
+    </message>
+    <message>
+        <source>%1（串口号 %2）</source>
+        <translation>%1 (port %2)</translation>
+    </message>
+    <message>
+        <source>当前用户无权读写 %1：请管理员授予读写权限。</source>
+        <translation>You may not read and write %1: ask an administrator for read and write access.</translation>
+    </message>
+    <message>
+        <source>%1 属于用户组 %2，当前用户无权读写。把用户加入该组，注销并重新登录后再试：
+sudo usermod -aG %2 %3</source>
+        <translation>%1 belongs to the group %2, and you may not read and write it. Add yourself to that group, log out and in again, then retry:
+sudo usermod -aG %2 %3</translation>
+    </message>
+    <message>
+        <source>系统中没有任何串口设备：请检查适配器是否插好。</source>
+        <translation>The system has no serial devices at all: check that the adapter is plugged in.</translation>
+    </message>
+    <message>
+        <source>系统中现有的串口设备：</source>
+        <translation>Serial devices in the system:</translation>
+    </message>
+    <message>
+        <source>%1 正被另一个程序占用：请先关闭那个程序，或让它释放该串口。</source>
+        <translation>%1 is in use by another program: close that program first, or have it release the port.</translation>
+    </message>
+    <message>
+        <source>设备已从系统中消失，适配器可能被拔出</source>
+        <translation>the device has gone from the system; the adapter may have been unplugged</translation>
+    </message>
+    <message>
+        <source>设备已挂断，适配器可能被拔出或对端已关闭</source>
+        <translation>the device hung up; the adapter may have been unplugged or the far end closed</translation>
+    </message>
+    <message>
+        <source>设备读写出错（%1）</source>
+        <translation>input/output error on the device (%1)</translation>
+    </message>
+    <message>
+        <source>设备接连读取失败（%1）</source>
+        <translation>reads from the device keep failing (%1)</translation>
+    </message>
+    <message>
+        <source>设备正被另一个程序占用</source>
+        <translation>the device is in use by another program</translation>
+    </message>
+    <message>
+        <source>设备正被另一个程序占用（进程号 %1）</source>
+        <translation>the device is in use by another program (process %1)</translation>
+    </message>
+    <message>
+        <source>设备正被另一个程序占用：%1（进程号 %2）</source>
+        <translation>the device is in use by another program: %1 (process %2)</translation>
+    </message>
+</context>
+<context>
+    <name>TrafficLog</name>
+    <message>
+        <source>时间 (ms)</source>
+        <translation>Time (ms)</translation>
+    </message>
+    <message>
+        <source>方向</source>
+        <translation>Direction</translation>
+    </message>
+    <message>
+        <source>字节</source>
+        <translation>Bytes</translation>
+    </message>
+    <message>
+        <source>含义</source>
+        <translation>Meaning</translation>
+    </message>
+    <message>
+        <source>较早的 %1 行已移除（最多保留 %2 行）</source>
+        <translation>%1 earlier rows removed (at most %2 rows are kept)</translation>
+    </message>
+    <message>
+        <source>发送</source>
+        <translation>Sent</translation>
+    </message>
+    <message>
+        <source>接收</source>
+        <translation>Received</translation>
+    </message>
+    <message>
+        <source>端口</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>不属于任何帧的字节</source>
+        <translation>Bytes that belong to no frame</translation>
+    </message>
+    <message>
+        <source>被下一帧取代</source>
+        <translation>replaced by the next frame</translation>
+    </message>
+    <message>
+        <source>未成应答：新的命令重新计数，这 %1 字节不再计入应答</source>
+        <translation>No reply: a new command restarted the count; these %1 bytes no longer count toward a reply</translation>
+    </message>
+    <message>
+        <source>；晚到：命令发出 %1 ms 后</source>
+        <translation>; late: %1 ms after the command went out</translation>
+    </message>
+    <message>
+        <source>未成应答：%1</source>
+        <translation>No reply: %1</translation>
+    </message>
+    <message>
+        <source>未读取：串口关闭时还没有交给接收方</source>
+        <translation>Unread: not yet handed to the receiver when the port closed</translation>
+    </message>
+    <message>
+        <source>未读取：输入被清空</source>
+        <translation>Unread: the input was discarded</translation>
+    </message>
+    <message>
+        <source>已打开 %1，%2 %3</source>
+        <translation>Opened %1, %2 %3</translation>
+    </message>
+    <message>
+        <source>串口已关闭</source>
+        <translation>the port closed</translation>
+    </message>
+    <message>
+        <source>已关闭 %1</source>
+        <translation>Closed %1</translation>
+    </message>
+    <message>
+        <source>无法打开 %1：%2</source>
+        <translation>Cannot open %1: %2</translation>
+    </message>
+    <message>
+        <source>串口已断开</source>
+        <translation>the port was disconnected</translation>
+    </message>
+    <message>
+        <source>%1 已断开：%2</source>
+        <translation>%1 disconnected: %2</translation>
+    </message>
+    <message>
+        <source>；%1 字节只发出 %2 字节：%3</source>
+        <translation>; only %2 of %1 bytes went out: %3</translation>
+    </message>
+    <message>
+        <source>；间隔 %1 ms</source>
+        <translation>; gaps %1 ms</translation>
+    </message>
+</context>
+<context>
+    <name>TrafficMonitor</name>
+    <message>
+        <source>通信监视 (F12)</source>
+        <translation>Traffic monitor (F12)</translation>
+    </message>
+</context>
+<context>
+    <name>TypedFrame</name>
+    <message>
+        <source>请输入要发送的帧：1 到 8 个十六进制字节，例如 09 或 80 01 23 04 56</source>
+        <translation>Enter the frame to send: 1 to 8 hexadecimal bytes, for example 09 or 80 01 23 04 56</translation>
+    </message>
+    <message>
+        <source>“%1”不是十六进制字节：每个字节写两位十六进制数字（0–9、A–F），字节之间用空格隔开</source>
+        <translation>&quot;%1&quot; is not a hexadecimal byte: write each byte as two hexadecimal digits (0–9, A–F), with blanks between bytes</translation>
+    </message>
+    <message>
+        <source>帧最多 8 个字节，这里有 %1 个</source>
+        <translation>A frame has at most 8 bytes; this one has %1</translation>
+    </message>
+    <message>
+        <source>请填写应答长度：0 到 16 之间的整数</source>
+        <translation>Fill in the reply length: a whole number from 0 to 16</translation>
+    </message>
+    <message>
+        <source>应答长度“%1”无效：请填 0 到 16 之间的整数</source>
+        <translation>Reply length &quot;%1&quot; is not valid: give a whole number from 0 to 16</translation>
+    </message>
+</context>
+</TS>
