@@ -10,7 +10,7 @@ set -euo pipefail
 # qt6-l10n-tools holds lupdate and lconvert, which the translation's check runs.
 packages=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev qt6-serialport-dev qt6-multimedia-dev
+  qt6-base-dev qt6-serialport-dev
   qt6-tools-dev qt6-l10n-tools
   libmpg123-dev libsndfile1-dev libpulse-dev
   fonts-wqy-microhei
