@@ -1,5 +1,6 @@
 // Reconnecting ("自动重连", --reconnect): off unless asked for; when on, a lost port is opened again
 // once its device comes back, on the fakes and on a real pseudo-terminal whose link is replaced.
+#include "benchconsole.h"
 #include "fakes.h"
 #include "formfixture.h"
 #include "link/linktrace.h"
@@ -182,52 +183,8 @@ TEST(Reconnect, TheRealBoxTakenDownReturnsFromItsModalLoopAndLeavesOthersAlone) 
     EXPECT_EQ(boxes.shownCount(), 2u);
 }
 
-namespace {
-
-// The product's port; port 1 is a symbolic link of our own to a pty's slave, so that the link
-// can be taken away with the board and replaced by one to a new pty, as udev replaces
-// /dev/serial/by-id/... when an adapter is plugged back.
-struct ReplacedLink {
-    QTemporaryDir dir;
-    QString node = dir.filePath(QStringLiteral("ttyBench"));
-    std::unique_ptr<PtyBoard> board;
-    QtSerialPort* port = nullptr;
-    FakeMessageBox* boxes = new FakeMessageBox;
-    QBuffer traceText;
-    std::unique_ptr<LinkTrace> trace;
-    std::unique_ptr<Form1> form;
-
-    ReplacedLink() {
-        plugIn();
-        traceText.open(QIODevice::WriteOnly);
-        trace = std::make_unique<LinkTrace>(&traceText);
-        LinkSettings settings;
-        settings.portDevices.insert(1, node);
-        auto serial = std::make_unique<QtSerialPort>(settings);
-        port = serial.get();
-        port->setTrace(trace.get());
-        form = std::make_unique<Form1>(Form1::Platform{std::move(serial), std::make_unique<FakeMediaPlayer>(),
-                                                       std::make_unique<FakeFileDialog>(),
-                                                       std::unique_ptr<MessageBox>(boxes)});
-        form->reconnectAction->setChecked(true);
-        form->Combo1->setEditText(QStringLiteral("1"));
-        form->Command16_Click();
-    }
-    ~ReplacedLink() { form.reset(); }
-    void plugIn() {
-        board = std::make_unique<PtyBoard>();
-        QFile::link(board->slavePath(), node);
-    }
-    void pull() {
-        board->closeMaster();
-        QFile::remove(node);
-    }
-};
-
-} // namespace
-
 TEST(Reconnect, OnAPtyWhoseLinkIsReplacedTheLinkIsLostBackOpenAndAFrameGetsThrough) {
-    ReplacedLink c;
+    BenchConsole c(BenchConsole::Reconnect::On);
     ASSERT_TRUE(c.port->portOpen()) << c.port->errorString().toStdString();
     c.boxes->onShow = [&](const FakeMessageBox::Shown& box) {
         EXPECT_TRUE(box.text.startsWith(QStringLiteral("串口 %1 已断开：").arg(c.node)));
@@ -255,7 +212,7 @@ TEST(Reconnect, OnAPtyWhoseLinkIsReplacedTheLinkIsLostBackOpenAndAFrameGetsThrou
 }
 
 TEST(Reconnect, ADeviceThatNeverComesBackIsLookedForAtMostTwiceASecondAndNothingIsOpened) {
-    ReplacedLink c;
+    BenchConsole c(BenchConsole::Reconnect::On);
     ASSERT_TRUE(c.port->portOpen());
     c.pull();
     ASSERT_TRUE(waitFor([&] { return c.form->reconnector->isWaiting(); }));

@@ -1,9 +1,7 @@
 // The console on a real pseudo-terminal when the bench goes wrong: the adapter pulled out while
 // the link is idle, while a frame goes out or while a reply comes in, its node removed or its line
 // hung up, and ports that will not open (absent, held by another program, not ours to open).
-#include "fakes.h"
-#include "link/qtserialport.h"
-#include "ptyboard.h"
+#include "benchconsole.h"
 
 #include "app/form1.h"
 
@@ -29,50 +27,6 @@ namespace {
 bool waitFor(const std::function<bool()>& done) {
     return QTest::qWaitFor(done, 5000);
 }
-
-// Form1 on the product's port; port 1 is a node of our own (a symbolic link to the pty's slave),
-// so that pulling the adapter out can take the node away and plugging it back can restore it.
-struct BenchConsole {
-    QTemporaryDir dir;
-    QString node = dir.filePath(QStringLiteral("ttyBench"));
-    std::unique_ptr<PtyBoard> board;
-    QtSerialPort* port = nullptr;
-    FakeMessageBox* boxes = new FakeMessageBox;
-    std::unique_ptr<Form1> form;
-
-    BenchConsole() {
-        plugIn();
-        LinkSettings settings;
-        settings.portDevices.insert(1, node);
-        settings.portDevices.insert(2, dir.filePath(QStringLiteral("ttyNone")));
-        auto serial = std::make_unique<QtSerialPort>(settings);
-        port = serial.get();
-        form = std::make_unique<Form1>(Form1::Platform{std::move(serial), std::make_unique<FakeMediaPlayer>(),
-                                                       std::make_unique<FakeFileDialog>(),
-                                                       std::unique_ptr<MessageBox>(boxes)});
-        form->Combo1->setEditText(QStringLiteral("1"));
-        form->Command16_Click();
-    }
-    void plugIn() {
-        board = std::make_unique<PtyBoard>();
-        QFile::link(board->slavePath(), node);
-    }
-    // A USB adapter pulled out: its tty hangs up and its node disappears.
-    void pull() {
-        board->closeMaster();
-        QFile::remove(node);
-    }
-    void send(std::vector<uint8_t> frame, uint8_t replyLength) {
-        form->RinCnt = 0;
-        form->RinNeedCnt = replyLength;
-        form->SendBuf = std::move(frame);
-        form->Isd_Comm2_Send(uint8_t(form->SendBuf.size()));
-    }
-    bool closedAsAfterAClick() const {
-        return !port->portOpen() && !form->Timer1->isActive() && form->Command16->text() == "打开串口" &&
-               form->Seril_StDig->fillColor() == QColor(0xFF, 0xFF, 0xFF);
-    }
-};
 
 } // namespace
 
