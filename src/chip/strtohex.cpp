@@ -1,23 +1,12 @@
 // The hexadecimal address parser: a small state machine over the characters of the text.
 #include "chip/strtohex.h"
 
+#include "link/hextext.h"
+
 #include <algorithm>
 #include <limits>
 
 namespace chip {
-
-namespace {
-
-// Value of a hexadecimal digit after upper-casing, or -1.
-int digitValue(char16_t code) {
-    if (code >= u'0' && code <= u'9')
-        return code - 0x30;
-    if (code >= u'A' && code <= u'F')
-        return code - 0x37;
-    return -1;
-}
-
-} // namespace
 
 uint8_t StrToHex(QString& StringTemp, std::vector<uint8_t>& HexBuf) {
     // Upper-casing one character at a time keeps the length that sized HexBuf: a whole-string
@@ -46,7 +35,8 @@ uint8_t StrToHex(QString& StringTemp, std::vector<uint8_t>& HexBuf) {
             HexBuf[k] = 0;
             continue;
         }
-        const int digit = digitValue(code);
+        // The text is upper-cased already, so only '0'..'9' and 'A'..'F' remain digits.
+        const int digit = hexDigitValue(code);
         if (digit < 0)
             continue;
         if (armed) {

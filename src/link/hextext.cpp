@@ -9,6 +9,16 @@ uint8_t hexDigitCode(uint8_t value) {
     return value;
 }
 
+int hexDigitValue(char16_t code) {
+    if (code >= u'0' && code <= u'9')
+        return code - u'0';
+    if (code >= u'A' && code <= u'F')
+        return code - u'A' + 10;
+    if (code >= u'a' && code <= u'f')
+        return code - u'a' + 10;
+    return -1;
+}
+
 QString hexText(std::span<const uint8_t> bytes) {
     QString text;
     text.reserve(qsizetype(bytes.size() * 3));

@@ -11,4 +11,7 @@
 // other value comes back unchanged.
 uint8_t hexDigitCode(uint8_t value);
 
+// The value of a hexadecimal digit character, '0'..'9', 'A'..'F' or 'a'..'f'; -1 for any other.
+int hexDigitValue(char16_t code);
+
 QString hexText(std::span<const uint8_t> bytes);

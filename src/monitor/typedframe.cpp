@@ -1,23 +1,10 @@
 // Reading the send line.
 #include "monitor/typedframe.h"
 
+#include "link/hextext.h"
+
 #include <QCoreApplication>
 #include <QRegularExpression>
-
-namespace {
-
-int digitValue(QChar c) {
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    if (u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
-    return -1;
-}
-
-} // namespace
 
 TypedFrame readTypedFrame(const QString& frameText, const QString& replyLengthText) {
     TypedFrame typed;
@@ -30,7 +17,7 @@ TypedFrame readTypedFrame(const QString& frameText, const QString& replyLengthTe
     for (const QString& group : groups) {
         bool hex = group.size() == 1 || group.size() % 2 == 0;
         for (const QChar c : group)
-            hex = hex && digitValue(c) >= 0;
+            hex = hex && hexDigitValue(c.unicode()) >= 0;
         if (!hex) {
             typed.error = TypedFrame::Error::NotHex;
             typed.refused = group;
@@ -38,11 +25,12 @@ TypedFrame readTypedFrame(const QString& frameText, const QString& replyLengthTe
             return typed;
         }
         if (group.size() == 1) {
-            typed.frame.push_back(uint8_t(digitValue(group[0])));
+            typed.frame.push_back(uint8_t(hexDigitValue(group[0].unicode())));
             continue;
         }
         for (qsizetype i = 0; i < group.size(); i += 2)
-            typed.frame.push_back(uint8_t(digitValue(group[i]) * 16 + digitValue(group[i + 1])));
+            typed.frame.push_back(
+                uint8_t(hexDigitValue(group[i].unicode()) * 16 + hexDigitValue(group[i + 1].unicode())));
     }
     if (typed.frame.size() > TypedFrame::maxBytes) {
         typed.error = TypedFrame::Error::TooLong;
