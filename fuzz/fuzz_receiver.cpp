@@ -2,8 +2,8 @@
 // interleaving of button presses, typed texts, port numbers, timer ticks, quiet timeouts, turns
 // of the event loop, devices going away and chunks of board bytes (also while the receiver
 // drains and while a box is up). Checks what must hold whatever the board sends.
-#include "app/form1.h"
 #include "fakes.h"
+#include "form/form1.h"
 #include "link/linktrace.h"
 
 #include <QApplication>

@@ -1,15 +1,15 @@
 // The console's entry point: command-line options, then the window on the real serial port,
 // audio engine, file dialog and message boxes.
 #include "app/captionfont.h"
-#include "app/form1.h"
 #include "app/language.h"
 #include "app/messagebox.h"
 #include "boardhost.h"
+#include "form/form1.h"
+#include "form/trafficmonitor.h"
 #include "link/linkoptions.h"
 #include "link/linktrace.h"
 #include "link/qtserialport.h"
 #include "link/serialdevices.h"
-#include "monitor/trafficmonitor.h"
 #include "player/audioplayer.h"
 #include "player/qtfiledialog.h"
 #include "version.h"
@@ -154,7 +154,7 @@ int main(int argc, char** argv) {
             return refuse(QStringLiteral("--trace: cannot write \"%1\": %2").arg(link.tracePath, error));
     }
 
-    Form1::Platform platform;
+    FormPlatform platform;
     auto serialPort = std::make_unique<QtSerialPort>(link.settings);
     serialPort->setTrace(trace.get());
     platform.serialPort = std::move(serialPort);

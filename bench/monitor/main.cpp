@@ -4,10 +4,10 @@
 // pushes the oldest out), and the time from a burst of 10,000 bytes leaving the board to the
 // monitor showing it.
 #include "benchconsole.h"
+#include "form/trafficmonitor.h"
 #include "link/linktrace.h"
 #include "monitor/monitorwindow.h"
 #include "monitor/trafficlog.h"
-#include "monitor/trafficmonitor.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -87,15 +87,13 @@ Pacing pace(QApplication& app, Form1& form, TrafficLog& log, std::mutex& lock, s
         arrivals.clear();
     }
     answer = true;
-    form.RinCnt = 0;
-    form.RinNeedCnt = 1;
-    form.SendBuf.assign(count, 0);
+    std::vector<uint8_t> frame(size_t(count), 0);
     for (int i = 1; i < count; ++i)
-        form.SendBuf[size_t(i)] = uint8_t(i);
+        frame[size_t(i)] = uint8_t(i);
     // Every row made so far; the one on top that says how many went is none of them.
     const auto rowsMade = [&] { return log.rowsGone() + log.rowCount() - (log.rowsGone() > 0 ? 1 : 0); };
     const qint64 rowsBefore = rowsMade();
-    form.Isd_Comm2_Send(uint8_t(count));
+    form.sendFrame(frame, 1);
     runUntil(
         app, [&] { return !form.Timer1->isActive(); }, 30000);
     runUntil(

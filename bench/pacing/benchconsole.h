@@ -4,7 +4,7 @@
 // the message box.
 #pragma once
 
-#include "app/form1.h"
+#include "form/form1.h"
 #include "link/qtserialport.h"
 
 #include "../common/summary.h"

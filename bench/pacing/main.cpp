@@ -32,11 +32,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_pacing: cannot open %s\n", qPrintable(board.slavePath()));
         return 1;
     }
-    form->SendBuf.resize(size_t(count));
+    std::vector<uint8_t> frame(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i)
-        form->SendBuf[size_t(i)] = uint8_t(i);
+        frame[size_t(i)] = uint8_t(i);
     const qint64 handOver = bench::nowUs();
-    form->Isd_Comm2_Send(uint8_t(count));
+    form->sendFrame(frame, 0);
 
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, &app, [&] {

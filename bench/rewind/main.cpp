@@ -92,8 +92,7 @@ std::vector<double> frameSpacing(Form1& form, std::mutex& lock, std::vector<qint
             std::lock_guard guard(lock);
             arrivals.clear();
         }
-        form.SendBuf = {0x80, 0x00, 0x10, 0x01, 0xFF};
-        form.Isd_Comm2_Send(5);
+        form.sendFrame(std::vector<uint8_t>{0x80, 0x00, 0x10, 0x01, 0xFF});
         spinUntil([&] { return !form.Timer1->isActive(); }, 5000);
         spin(5); // the last byte's arrival
         std::lock_guard guard(lock);

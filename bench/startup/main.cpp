@@ -3,7 +3,7 @@
 //   QT_QPA_PLATFORM=offscreen bench_startup [runs]
 // The parent starts itself as a child per run; the child builds the window exactly as the
 // console does, reports its first paint and its peak memory, and exits.
-#include "app/form1.h"
+#include "form/form1.h"
 #include "link/qtserialport.h"
 #include "player/audioplayer.h"
 #include "player/qtfiledialog.h"

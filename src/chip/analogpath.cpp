@@ -5,7 +5,7 @@ namespace chip {
 
 std::array<uint8_t, 3> analogPathFrame(const QString& source, bool monitorOn, bool speakerOn,
                                        uint8_t volStep) {
-    std::array<uint8_t, 3> frame{analogPathCommand, 0x0C, 0x00};
+    std::array<uint8_t, 3> frame{WR_APC2, 0x0C, 0x00};
     if (volStep <= 4)
         frame[2] = uint8_t(4 - volStep);
     if (!speakerOn)

@@ -2,14 +2,14 @@
 // the chip's WR_APC2 command (0x65).
 #pragma once
 
+#include "chip/operations.h"
+
 #include <QString>
 
 #include <array>
 #include <cstdint>
 
 namespace chip {
-
-constexpr uint8_t analogPathCommand = 0x65;
 
 // Byte 1 is 0x0C, plus 0x01 with the speaker off. Byte 2 is the volume value 4 - volStep (0
 // for a step outside 0..4), plus 0x08 with the monitor on, plus 0x40 for the source "Mic" or

@@ -1,12 +1,10 @@
 // Reopening a lost port when its device comes back.
 #include "link/reconnect.h"
 
-#include "app/messagebox.h"
 #include "link/linktrace.h"
 #include "link/serialport.h"
 
-Reconnector::Reconnector(SerialPort* port, MessageBox* boxes, QObject* parent)
-    : QObject(parent), m_port(port), m_boxes(boxes) {
+Reconnector::Reconnector(SerialPort* port, QObject* parent) : QObject(parent), m_port(port) {
     m_looking.setInterval(lookMs);
     connect(&m_looking, &QTimer::timeout, this, &Reconnector::look);
 }
@@ -17,14 +15,13 @@ void Reconnector::setOn(bool on) {
         stopWaiting();
 }
 
-void Reconnector::portLost(quint64 lossBox) {
+void Reconnector::portLost() {
     if (!m_on)
         return;
     m_number = m_port->commPort();
     m_device = m_port->deviceFor(m_number);
     m_lostInstance = m_port->deviceInstance(m_number);
     m_seenAbsent = m_lostInstance.isEmpty();
-    m_lossBox = lossBox;
     note(QStringLiteral("waiting for %1 to come back").arg(m_device));
     m_looking.start();
 }
@@ -60,7 +57,6 @@ void Reconnector::look() {
     m_looking.stop();
     note(QStringLiteral("reconnected %1").arg(m_device));
     emit reopened();
-    m_boxes->close(m_lossBox);
 }
 
 void Reconnector::note(const QString& text) const {

@@ -1,6 +1,6 @@
 // Reconnecting, opt-in ("自动重连", --reconnect): after the open port is lost, the device that port
 // number opens is looked for every 500 ms, and once it is back it is opened again with the same
-// settings, as if Command16 had been clicked. The box that told of the loss goes down by itself.
+// settings, as if Command16 had been clicked; reopened() then lets the window show it.
 #pragma once
 
 #include <QObject>
@@ -9,7 +9,6 @@
 
 #include <cstdint>
 
-class MessageBox;
 class SerialPort;
 
 class Reconnector final : public QObject {
@@ -18,16 +17,15 @@ public:
     // How often the device is looked for while waiting. A look is one stat() of its node.
     static constexpr int lookMs = 500;
 
-    Reconnector(SerialPort* port, MessageBox* boxes, QObject* parent = nullptr);
+    explicit Reconnector(SerialPort* port, QObject* parent = nullptr);
 
     bool isOn() const { return m_on; }
     // Turning it off ends a wait under way; turning it on starts none (only a loss does).
     void setOn(bool on);
     bool isWaiting() const { return m_looking.isActive(); }
 
-    // The open port was lost, and the box that says so goes up next as box number lossBox. With
-    // reconnecting on, the device is waited for from now on.
-    void portLost(quint64 lossBox);
+    // The open port was lost. With reconnecting on, the device is waited for from now on.
+    void portLost();
     // The wait ends without reopening: the operator took the port over, or the window closes.
     void stopWaiting();
 
@@ -44,7 +42,6 @@ private:
     void note(const QString& text) const;
 
     SerialPort* m_port;
-    MessageBox* m_boxes;
     QTimer m_looking;
     bool m_on = false;
     int16_t m_number = 0;
@@ -53,7 +50,6 @@ private:
     // whether the device has been seen absent since: a node that never went away is not back.
     QString m_lostInstance;
     bool m_seenAbsent = false;
-    quint64 m_lossBox = 0;
     qint64 m_looks = 0;
     qint64 m_openAttempts = 0;
 };

@@ -1,26 +1,12 @@
-// The names of the frames the console sends: the single-byte operations, the address commands and
-// the analog path, each with the length its button gives it.
+// The names of the frames the console sends, from the table of operations, with their parameters.
 #include "monitor/framemeaning.h"
 
+#include "chip/operations.h"
 #include "link/hextext.h"
 
 #include <QCoreApplication>
 
 namespace {
-
-struct Operation {
-    uint8_t command;
-    const char* name;
-    size_t length;
-};
-
-// 0x60 is the board's own command, not the chip's: it has no chip mnemonic.
-constexpr Operation operations[] = {
-    {0x01, "PU", 1},         {0x02, "STOP", 1},     {0x03, "RESET", 1},   {0x06, "RD_PLAY_PTR", 1},
-    {0x08, "RD_REC_PTR", 1}, {0x09, "DEVID", 1},    {0x40, "PLAY", 1},    {0x41, "REC", 1},
-    {0x42, "ERASE", 1},      {0x43, "G_ERASE", 1},  {0x48, "FWD", 1},     {0x60, nullptr, 1},
-    {0x65, "WR_APC2", 3},    {0x80, "SET_PLAY", 5}, {0x81, "SET_REC", 5}, {0x82, "SET_ERASE", 5},
-};
 
 QString hex(std::span<const uint8_t> bytes) {
     return hexText(bytes).trimmed();
@@ -49,10 +35,7 @@ QString analogPath(uint8_t speaker, uint8_t path) {
 QString frameMeaning(std::span<const uint8_t> frame) {
     if (frame.empty())
         return QString();
-    const Operation* op = nullptr;
-    for (const Operation& candidate : operations)
-        if (candidate.command == frame[0])
-            op = &candidate;
+    const chip::Operation* op = chip::operation(frame[0]);
     if (!op)
         return QCoreApplication::translate("FrameMeaning", "不在命令表中的命令 %1").arg(hex(frame.first(1)));
 
@@ -60,16 +43,16 @@ QString frameMeaning(std::span<const uint8_t> frame) {
                              ? QString::fromLatin1(op->name)
                              : QCoreApplication::translate("FrameMeaning", "读当前地址（板子自己的命令）");
     const std::span<const uint8_t> parameters = frame.subspan(1);
-    if (frame.size() != op->length) {
+    if (frame.size() != op->frameLength) {
         QString text =
-            QCoreApplication::translate("FrameMeaning", "%1（应为 %2 字节）").arg(name).arg(op->length);
+            QCoreApplication::translate("FrameMeaning", "%1（应为 %2 字节）").arg(name).arg(op->frameLength);
         if (!parameters.empty())
             text += QLatin1Char(' ') + hex(parameters);
         return text;
     }
-    if (op->length == 5)
+    if (op->frameLength == 5)
         return QStringLiteral("%1 %2 → %3").arg(name, hex(parameters.first(2)), hex(parameters.subspan(2)));
-    if (op->length == 3) {
+    if (op->frameLength == 3) {
         const QString path = analogPath(parameters[0], parameters[1]);
         return QStringLiteral("%1 %2").arg(name, path.isEmpty() ? hex(parameters) : path);
     }

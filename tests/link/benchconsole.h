@@ -9,7 +9,7 @@
 #include "link/qtserialport.h"
 #include "ptyboard.h"
 
-#include "app/form1.h"
+#include "form/form1.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -60,12 +60,7 @@ struct BenchConsole {
         board->closeMaster();
         QFile::remove(node);
     }
-    void send(std::vector<uint8_t> frame, uint8_t replyLength) {
-        form->RinCnt = 0;
-        form->RinNeedCnt = replyLength;
-        form->SendBuf = std::move(frame);
-        form->Isd_Comm2_Send(uint8_t(form->SendBuf.size()));
-    }
+    void send(std::vector<uint8_t> frame, uint8_t replyLength) { form->sendFrame(frame, replyLength); }
     bool closedAsAfterAClick() const {
         return !port->portOpen() && !form->Timer1->isActive() && form->Command16->text() == "打开串口" &&
                form->Seril_StDig->fillColor() == QColor(0xFF, 0xFF, 0xFF);

@@ -3,7 +3,7 @@
 #include "link/qtserialport.h"
 #include "ptyboard.h"
 
-#include "app/form1.h"
+#include "form/form1.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -36,11 +36,7 @@ struct PtyConsole {
         form->Combo1->setEditText("1");
         form->Command16_Click();
     }
-    void send(std::vector<uint8_t> frame, uint8_t replyLength) {
-        form->RinNeedCnt = replyLength;
-        form->SendBuf = std::move(frame);
-        form->Isd_Comm2_Send(uint8_t(form->SendBuf.size()));
-    }
+    void send(std::vector<uint8_t> frame, uint8_t replyLength) { form->sendFrame(frame, replyLength); }
 };
 
 } // namespace

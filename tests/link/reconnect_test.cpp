@@ -8,7 +8,7 @@
 #include "link/reconnect.h"
 #include "ptyboard.h"
 
-#include "app/form1.h"
+#include "form/form1.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -74,9 +74,7 @@ TEST(Reconnect, TheDeviceBackOpensThePortAsAClickWouldAndTakesTheLossBoxDown) {
     OpenOnFakes c(true);
     c.form->Bottmp(0).setVisible(true);
     // A frame cut off by the loss: one byte of five went out.
-    c.form->SendBuf = {0x80, 0x01, 0x02, 0x03, 0x04};
-    c.form->RinNeedCnt = 5;
-    c.form->Isd_Comm2_Send(5);
+    c.form->sendFrame(std::vector<uint8_t>{0x80, 0x01, 0x02, 0x03, 0x04}, 5);
     ASSERT_TRUE(waitFor([&] { return c.port->writes.size() == 1; }));
     bool sawItOpenUnderTheBox = false;
     // The operator leaves the loss box up; the console takes it down once the port is open.

@@ -3,7 +3,7 @@
 // hung up, and ports that will not open (absent, held by another program, not ours to open).
 #include "benchconsole.h"
 
-#include "app/form1.h"
+#include "form/form1.h"
 
 #include <QComboBox>
 #include <QFile>

@@ -1,12 +1,12 @@
 // The traffic monitor in the console: a session on the fake port gives the rows and a saved file
 // that reads exactly as the trace; the window opens from the context menu, F12 or the start, keeps
 // everything while closed, and its send line refuses bad input and sends good frames as a button.
+#include "form/trafficmonitor.h"
 #include "formfixture.h"
 #include "link/linktrace.h"
 #include "link/qtserialport.h"
 #include "monitor/monitorwindow.h"
 #include "monitor/trafficlog.h"
-#include "monitor/trafficmonitor.h"
 #include "ptyboard.h"
 
 #include <QAction>

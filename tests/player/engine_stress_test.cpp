@@ -6,7 +6,7 @@
 #include "enginefiles.h"
 #include "fakes.h"
 
-#include "app/form1.h"
+#include "form/form1.h"
 #include "player/audioplayer.h"
 
 #include <QElapsedTimer>

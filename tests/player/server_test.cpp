@@ -6,7 +6,7 @@
 #include "fakes.h"
 #include "soundcapture.h"
 
-#include "app/form1.h"
+#include "form/form1.h"
 #include "player/audioplayer.h"
 
 #include <QDir>

@@ -5,7 +5,7 @@
 #include "fakes.h"
 #include "soundcapture.h"
 
-#include "app/form1.h"
+#include "form/form1.h"
 #include "player/audioplayer.h"
 
 #include <QLineEdit>
@@ -169,8 +169,7 @@ TEST_F(Session, AFileThatEndsIsRewoundWithoutReadingItAgainWhileTheLinkSends) {
 
     // A five-byte frame goes out while the rewind repeats, and no rewind reads the file again.
     const int before = events();
-    w.SendBuf = {0x80, 0x00, 0x10, 0x01, 0xFF};
-    w.Isd_Comm2_Send(5);
+    w.sendFrame(std::vector<uint8_t>{0x80, 0x00, 0x10, 0x01, 0xFF});
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.Timer1->isActive(); }, 20000));
     EXPECT_EQ(port->writes.join(), QByteArray::fromHex("80001001ff"));
     EXPECT_GE(events() - before, 1);

@@ -3,7 +3,7 @@
 #include "boardhost.h"
 #include "fakes.h"
 
-#include "app/form1.h"
+#include "form/form1.h"
 #include "link/qtserialport.h"
 
 #include <QCheckBox>

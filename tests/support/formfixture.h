@@ -1,8 +1,8 @@
 // A Form1 built on fakes, offscreen; the fakes stay reachable through plain pointers.
 #pragma once
 
-#include "app/form1.h"
 #include "fakes.h"
+#include "form/form1.h"
 
 #include <memory>
 

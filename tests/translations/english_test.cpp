@@ -2,9 +2,9 @@
 // fit their controls at the designed widths in the font the package depends on, and the operator
 // meets English captions and message boxes.
 #include "app/language.h"
+#include "form/trafficmonitor.h"
 #include "formfixture.h"
 #include "monitor/monitorwindow.h"
-#include "monitor/trafficmonitor.h"
 
 #include <QAction>
 #include <QCoreApplication>

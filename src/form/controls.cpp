@@ -1,14 +1,13 @@
-// Form1's construction: the controls in their design state, the chip picture, the tab order,
-// the binding of events to handlers, start-up (Form_Load) and shutdown (Form_Unload).
-#include "app/form1.h"
+// The controls of Form1 in their design state: every control of the catalogue in its frame with
+// its caption, colours and rectangle, the chip picture, and the tab order.
+#include "form/form1.h"
 
-#include "app/catalogue.h"
-#include "app/chippicture.h"
-#include "link/reconnect.h"
+#include "form/catalogue.h"
+#include "form/chippicture.h"
+#include "form/colours.h"
 #include "version.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -20,9 +19,6 @@
 #include <algorithm>
 
 namespace {
-
-const QColor portLampWhite(0xFF, 0xFF, 0xFF);
-const QColor captionGreen(0x00, 0xC0, 0x00);
 
 template <typename W> W* named(W* widget, const char* name) {
     widget->setObjectName(QString::fromLatin1(name));
@@ -63,37 +59,6 @@ Shape* lamp(QWidget* parent, ShapeArray& array, const char* arrayName, int index
 
 } // namespace
 
-Form1::Form1(Platform platform, QWidget* parent) : QWidget(parent), m_platform(std::move(platform)) {
-    MSComm1 = m_platform.serialPort.get();
-    MMControl1 = m_platform.mediaPlayer.get();
-    CommonDialog1 = m_platform.fileDialog.get();
-    if (auto* qtBox = dynamic_cast<QtMessageBox*>(m_platform.messageBox.get()))
-        qtBox->setParent(this);
-
-    buildControls();
-    setTabOrder();
-    bindLink();
-    bindChip();
-    bindPlayer();
-    bindVolume();
-    bindMonitor();
-    Form_Load();
-}
-
-Form1::~Form1() {
-    // The timers and the platform controls must not call back into a half-destroyed window.
-    if (Timer1)
-        Timer1->stop();
-    if (VoiclePtrTimer)
-        VoiclePtrTimer->stop();
-    if (reconnector)
-        reconnector->stopWaiting();
-    if (MSComm1)
-        MSComm1->disconnect(this);
-    if (MMControl1)
-        MMControl1->disconnect(this);
-}
-
 void Form1::buildControls() {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Quillory.exe  Version:" QUILLORY_VERSION));
@@ -116,7 +81,7 @@ void Form1::buildControls() {
     Frame2 = frame(this, "Frame2");
     for (QGroupBox* captioned : {Frame4, Frame6}) {
         QPalette pal = captioned->palette();
-        pal.setColor(QPalette::WindowText, captionGreen);
+        pal.setColor(QPalette::WindowText, colours::darkGreen);
         captioned->setPalette(pal);
     }
 
@@ -125,7 +90,7 @@ void Form1::buildControls() {
     DisFileNanmeText = textBox(Frame1, "DisFileNanmeText", QStringLiteral(".mp3"));
     {
         QPalette pal = DisFileNanmeText->palette();
-        pal.setColor(QPalette::Text, QColor(0x00, 0x00, 0xFF));
+        pal.setColor(QPalette::Text, colours::blue);
         DisFileNanmeText->setPalette(pal);
     }
 
@@ -140,7 +105,7 @@ void Form1::buildControls() {
     for (int n = 1; n <= 16; ++n)
         Combo1->addItem(QString::number(n));
     Combo1->setCurrentIndex(0);
-    Seril_StDig = named(new Shape(Shape::Kind::Circle, portLampWhite, Frame3), "Seril_StDig");
+    Seril_StDig = named(new Shape(Shape::Kind::Circle, colours::white, Frame3), "Seril_StDig");
     Command16 = button(Frame3, "Command16", tr("打开串口"));
     open_file = button(Frame3, "open_file", tr("打开文件"));
     Label15 = label(Frame3, "Label15", tr("文件长度"));
@@ -165,6 +130,7 @@ void Form1::buildControls() {
     VoilceVal = button(Frame3, "VoilceVal", tr("音量"));
     VoiclePtrTimer = new QTimer(this);
     VoiclePtrTimer->setObjectName(QStringLiteral("VoiclePtrTimer"));
+    VoiclePtrTimer->setInterval(levelTickMs);
 
     // Frame7: analog path and device buttons.
     Label3 = label(Frame7, "Label3", tr("音源"));
@@ -182,11 +148,10 @@ void Form1::buildControls() {
     devid_rst = button(Frame7, "devid_rst", tr("器件复位"));
     devid_pu = button(Frame7, "devid_pu", tr("器件上电"));
     devid_id = button(Frame7, "devid_id", tr("器件ID"));
-    const QColor magenta(0xFF, 0x00, 0xFF), yellow(0xFF, 0xFF, 0x00);
-    lamp(Frame7, Bottmp, "Bottmp", 0, magenta);
-    lamp(Frame7, Bottmp, "Bottmp", 1, yellow);
-    lamp(Frame7, Bottmp, "Bottmp", 3, yellow);
-    lamp(Frame7, Bottmp, "Bottmp", 4, yellow);
+    lamp(Frame7, Bottmp, "Bottmp", 0, colours::magenta);
+    lamp(Frame7, Bottmp, "Bottmp", 1, colours::yellow);
+    lamp(Frame7, Bottmp, "Bottmp", 3, colours::yellow);
+    lamp(Frame7, Bottmp, "Bottmp", 4, colours::yellow);
 
     // Frame6: chip operations.
     CurrentRow = textBox(Frame6, "CurrentRow", QStringLiteral("curre"), 5);
@@ -198,8 +163,7 @@ void Form1::buildControls() {
     fwd = button(Frame6, "fwd", tr("下一段"));
     erase = button(Frame6, "erase", tr("擦除当前"));
     erase_all = button(Frame6, "erase_all", tr("擦除全部"));
-    const QColor green(0x00, 0xFF, 0x00), black(0x00, 0x00, 0x00), red(0xFF, 0x00, 0x00),
-        blue(0x00, 0x00, 0xFF), darkGreen(0x00, 0xC0, 0x00);
+    using namespace colours;
     const QColor liftColours[7] = {green, black, red, blue, blue, blue, blue};
     for (int i = 0; i < 7; ++i)
         lamp(Frame6, Lift, "Lift", i, liftColours[i]);
@@ -228,7 +192,7 @@ void Form1::buildControls() {
     SetEraseText1 = textBox(Frame4, "SetEraseText1", QStringLiteral("Text1"));
     SetEraseAddrComm = button(Frame4, "SetEraseAddrComm", tr("设置擦除地址"));
     for (int i = 0; i < 5; ++i)
-        lamp(Frame4, Right, "Right", i, darkGreen);
+        lamp(Frame4, Right, "Right", i, colours::darkGreen);
 
     // Frame2: the vendor's contact line.
     Label16 = label(Frame2, "Label16", tr("Quillory 语音芯片工作台  技术支持: support@quillory.example"));
@@ -269,37 +233,4 @@ void Form1::setTabOrder() {
     // The window opens with the focus on the first control of the order.
     if (!order.empty())
         order.front().second->setFocus();
-}
-
-void Form1::MsgBox(const QString& text, MessageBox::Icon icon, const QString& caption) {
-    m_platform.messageBox->show(text, icon, caption);
-}
-
-void Form1::Form_Load() {
-    for (QLineEdit* box : {Play_Text, Rec_Text, St_Play_Text, St_Play_Text1, St_Rec_Text, St_Rec_Text1,
-                           SetEraseText, SetEraseText1, CurrentRow})
-        box->setText(QString());
-    Bottmp(0).setVisible(false);
-    CriDigClr();
-    VolStep = 4;
-    SoundDip(VolStep);
-    VoiclePtrTimer->start();
-    ListenOn = false;
-    TryListenFlag = false;
-}
-
-void Form1::Form_Unload(int16_t& Cancel) {
-    Q_UNUSED(Cancel);
-    MMControl1->setCommand(QStringLiteral("Close"));
-    // Nothing keeps looking for a lost port once the window is gone.
-    reconnector->stopWaiting();
-}
-
-void Form1::closeEvent(QCloseEvent* event) {
-    if (!m_unloaded) {
-        int16_t cancel = 0;
-        Form_Unload(cancel);
-        m_unloaded = true;
-    }
-    event->accept();
 }

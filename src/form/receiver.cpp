@@ -1,15 +1,15 @@
 // The reply receiver: MSComm1_OnComm collects the board's bytes in RinBuf and, once RinNeedCnt of
 // them have arrived, decodes them by the command last handed over (SendCmd).
-#include "app/form1.h"
+#include "form/form1.h"
+
 #include "link/devicetable.h"
 #include "link/hextext.h"
 #include "link/linktrace.h"
-#include "link/reconnect.h"
 
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTimer>
 
+#include <optional>
 #include <span>
 
 namespace {
@@ -35,20 +35,18 @@ void storeReplyByte(FormState& s, uint8_t byte, LinkTrace* trace) {
 
 // How many bytes from RinBuf(0) on the decoding of a command reads.
 uint8_t bytesDecoded(uint8_t command) {
-    switch (command) {
-    case 0x06: // RD_PLAY_PTR
-    case 0x08: // RD_REC_PTR
-        return 4;
-    case 0x80: // SET_PLAY
-    case 0x82: // SET_ERASE
-        return 5;
-    case 0x09: // DEVID
-        return 3;
-    case 0x60: // the board's current address
-        return 2;
-    default:
-        return 0;
-    }
+    const chip::Operation* op = chip::operation(command);
+    return op ? op->bytesDecoded : 0;
+}
+
+QString nameOf(uint8_t command) {
+    const chip::Operation* op = chip::operation(command);
+    return op && op->name ? QString::fromLatin1(op->name) : QString();
+}
+
+// The lamp the receiver lights for the answer to command.
+chip::Lamp replyLamp(uint8_t command) {
+    return chip::operation(command)->replyLamp;
 }
 
 } // namespace
@@ -62,6 +60,9 @@ void Form1::MSComm1_OnComm() {
     // holds them and raises the event again when the threshold returns to 1.
     MSComm1->setRThreshold(0);
     bool stored = false;
+    // The answer decoded by this event and the command it answers, told once the receiver is ready
+    // for the next one.
+    std::optional<std::pair<uint8_t, QByteArray>> decoded;
     // Every byte waiting is stored and counted, also those that arrive while draining.
     while (MSComm1->inBufferCount() != 0) {
         const QByteArray bytes = MSComm1->input();
@@ -97,36 +98,34 @@ void Form1::MSComm1_OnComm() {
         };
         const QString player = MMControl1->command();
         switch (command) {
-        case 0x02: // STOP
-            traceReply(QStringLiteral("STOP"));
+        case chip::STOP:
+            traceReply(nameOf(command));
             if (player == playWord) {
                 MMControl1->setCommand(pauseWord);
                 MMControl1->setUpdateInterval(0);
-                CriDigClr();
-                Lift(1).setVisible(true);
+                showLamp(replyLamp(command));
             }
             ListenOn = false;
             PlayerRun = false;
             RecOn = false;
             break;
-        case 0x06: // RD_PLAY_PTR
+        case chip::RD_PLAY_PTR:
             Play_Text->setText(MyRinByteToStr(RinBuf.data(), 2, 2));
-            traceReply(QStringLiteral("RD_PLAY_PTR Play_Text \"%1\"").arg(Play_Text->text()));
+            traceReply(QStringLiteral("%1 Play_Text \"%2\"").arg(nameOf(command), Play_Text->text()));
             break;
-        case 0x08: // RD_REC_PTR
+        case chip::RD_REC_PTR:
             Rec_Text->setText(MyRinByteToStr(RinBuf.data(), 2, 2));
-            traceReply(QStringLiteral("RD_REC_PTR Rec_Text \"%1\"").arg(Rec_Text->text()));
+            traceReply(QStringLiteral("%1 Rec_Text \"%2\"").arg(nameOf(command), Rec_Text->text()));
             break;
-        case 0x09: { // DEVID: the third byte names the model
+        case chip::DEVID: { // the third byte names the model
             const QString model = DeviceType(RinBuf[2]);
-            traceReply(QStringLiteral("DEVID %1").arg(model));
+            traceReply(QStringLiteral("%1 %2").arg(nameOf(command), model));
             MsgBox(model, MessageBox::Icon::Information, tr("器件类型"));
             break;
         }
-        case 0x41: // REC: the board records, the player is its source
-            traceReply(QStringLiteral("REC"));
-            CriDigClr();
-            Lift(2).setVisible(true);
+        case chip::REC: // the board records, the player is its source
+            traceReply(nameOf(command));
+            showLamp(replyLamp(command));
             if (player != playWord) {
                 MMControl1->setUpdateInterval(playingInterval);
                 MMControl1->setCommand(playWord);
@@ -134,38 +133,38 @@ void Form1::MSComm1_OnComm() {
             RecOn = true;
             PlayerRun = true;
             break;
-        case 0x60: // the board's current address; CurrentRow's five characters cut the last blank
+        case chip::CurrentRowQuery: // CurrentRow's five characters cut the last blank
             CurrentRow->setText(MyRinByteToStr(RinBuf.data(), 0, 2));
             traceReply(QStringLiteral("CurrentRow \"%1\"").arg(CurrentRow->text()));
             break;
-        case 0x80:   // SET_PLAY
-        case 0x82: { // SET_ERASE
+        case chip::SET_PLAY:
+        case chip::SET_ERASE: {
             const QString text = MyRinByteToStr(RinBuf.data(), 0, 5);
-            traceReply(
-                QStringLiteral("%1 %2").arg(QLatin1String(command == 0x80 ? "SET_PLAY" : "SET_ERASE"), text));
+            traceReply(QStringLiteral("%1 %2").arg(nameOf(command), text));
             MsgBox(text, MessageBox::Icon::Information);
             break;
         }
-        case 0x81: // SET_REC
+        case chip::SET_REC:
             if (RecOn) {
-                traceReply(QStringLiteral("SET_REC while recording"),
+                traceReply(QStringLiteral("%1 while recording").arg(nameOf(command)),
                            tr("SET_REC，录音中：请先停止上一次录音"));
                 MsgBox(tr("请先停止上一次录音"));
                 break;
             }
-            traceReply(QStringLiteral("SET_REC"));
+            traceReply(nameOf(command));
             if (player == pauseWord) {
                 MMControl1->setCommand(playWord);
                 MMControl1->setUpdateInterval(playingInterval);
             }
-            CriDigClr();
-            Right(3).setVisible(true);
+            showLamp(replyLamp(command));
             break;
         default:
             traceReply(QStringLiteral("no decoding, %1 bytes dropped").arg(RinCnt),
                        tr("没有对此命令应答的解码，%1 字节丢弃").arg(RinCnt));
             break;
         }
+        decoded.emplace(command,
+                        QByteArray(reinterpret_cast<const char*>(RinBuf.data()), std::min(RinCnt, RinPos)));
         RinCnt = 0;
         RinPos = 0;
     }
@@ -173,6 +172,8 @@ void Form1::MSComm1_OnComm() {
     if (stored && RinCnt > RinNeedCnt)
         RinQuietTimer->start(rinQuietMs);
     MSComm1->setRThreshold(1);
+    if (decoded)
+        emit replyDecoded(decoded->first, decoded->second);
 }
 
 void Form1::RinQuietTimer_Timer() {
@@ -186,19 +187,6 @@ void Form1::RinQuietTimer_Timer() {
                        tr("超过应答长度 %1 字节，线路静止 %2 ms 后丢弃").arg(RinNeedCnt).arg(rinQuietMs));
     RinCnt = 0;
     RinPos = 0;
-}
-
-void Form1::MSComm1_DeviceLost(const QString& reason) {
-    Timer1->stop();
-    SendPos = 0;
-    if (MSComm1->portOpen())
-        MSComm1->setPortOpen(false);
-    Command16->setText(tr("打开串口"));
-    Seril_StDig->setFillColor(QColor(0xFF, 0xFF, 0xFF));
-    // The box shown next is the one to take down when the device is back.
-    reconnector->portLost(m_platform.messageBox->shownCount() + 1);
-    MsgBox(tr("串口 %1 已断开：%2").arg(MSComm1->deviceFor(MSComm1->commPort()), reason),
-           MessageBox::Icon::Critical, tr("串口状态"));
 }
 
 QString Form1::MyRinByteToStr(const uint8_t* RinByte, uint8_t StartCnt, uint8_t LenCnt) {

@@ -1,21 +1,29 @@
 // Form1, the console's one window. It owns every control, the shared state (FormState) and all
-// handlers. Handlers live beside their subsystem: app/ (layout, start-up, lamps), link/ (port,
-// transmitter, receiver), chip/ (command buttons, address commands, analog path) and player/
-// (audio source player, position and cue, volume and level). The platform's controls MSComm1,
-// MMControl1, CommonDialog1 and the message box come in as seams, so tests pass fakes.
+// handlers, and it lives in this folder alone, its handlers in files named after what they handle:
+// startup (construction, Form_Load, Form_Unload), controls and catalogue (the controls in their
+// design state), events (the binding of events to handlers), lamps, portbutton and transmitter
+// (the port, the one send path), receiver, chipbuttons, addressbuttons, analogbutton,
+// sourceplayer, positioncue, volumelevel, and trafficmonitor (the window's side of the monitor).
+// The platform's controls MSComm1, MMControl1, CommonDialog1 and the message box come in as
+// seams, so tests pass fakes. The folders below it (link, chip, player, monitor, app) know
+// nothing of the window.
 #pragma once
 
-#include "app/formstate.h"
 #include "app/messagebox.h"
-#include "app/shape.h"
+#include "chip/operations.h"
+#include "form/formstate.h"
+#include "form/shape.h"
 #include "link/serialport.h"
 #include "player/filedialog.h"
 #include "player/mediaplayer.h"
 
 #include <QWidget>
 
+#include <QByteArray>
+
 #include <cstdint>
 #include <memory>
+#include <span>
 
 class QAction;
 class QCheckBox;
@@ -29,16 +37,18 @@ class QTimer;
 class Reconnector;
 class TrafficMonitor;
 
+// The platform's controls; only main() and the tests know which implementation they are.
+struct FormPlatform {
+    std::unique_ptr<SerialPort> serialPort;
+    std::unique_ptr<MediaPlayer> mediaPlayer;
+    std::unique_ptr<FileDialog> fileDialog;
+    std::unique_ptr<MessageBox> messageBox;
+};
+
 class Form1 : public QWidget, public FormState {
     Q_OBJECT
 public:
-    // The platform's controls; only main() and the tests know which implementation they are.
-    struct Platform {
-        std::unique_ptr<SerialPort> serialPort;
-        std::unique_ptr<MediaPlayer> mediaPlayer;
-        std::unique_ptr<FileDialog> fileDialog;
-        std::unique_ptr<MessageBox> messageBox;
-    };
+    using Platform = FormPlatform;
 
     // Builds the controls in their design state, binds the events, then runs Form_Load.
     explicit Form1(Platform platform, QWidget* parent = nullptr);
@@ -75,6 +85,7 @@ public:
     ShapeArray VolicDisPlay;
     QPushButton* VoilceVal = nullptr;
     QTimer* VoiclePtrTimer = nullptr;
+    static constexpr int levelTickMs = 250;
 
     // ---- Frame7: analog path and device buttons ----
     QLabel* Label3 = nullptr;
@@ -132,7 +143,7 @@ public:
     MediaPlayer* MMControl1 = nullptr;
     FileDialog* CommonDialog1 = nullptr;
 
-    // ---- Main window (app/) ----
+    // ---- Main window ----
     void Form_Load();
     void Form_Unload(int16_t& Cancel);
     void CriDigClr();
@@ -140,10 +151,22 @@ public:
     void MsgBox(const QString& text, MessageBox::Icon icon = MessageBox::Icon::None,
                 const QString& caption = QString());
 
-    // ---- Serial link (link/) ----
+    // ---- Serial link ----
     void Command16_Click();
     void Isd_Comm2_Send(uint8_t SendBytCnt);
     void Timer1_Timer();
+
+    // The one way a frame goes out, as the buttons hand theirs over. For a command of the table of
+    // operations: CriDigClr and its button's lamp (unless the caller lit it before checking its
+    // entries), RinCnt reset where it is a read, its reply length in RinNeedCnt where it declares
+    // one; then the frame in SendBuf and Isd_Comm2_Send.
+    enum class LampStep { Light, AlreadyLit };
+    void sendFrame(std::span<const uint8_t> frame, LampStep lamp = LampStep::Light);
+    // A frame of any bytes with the length of the answer to wait for, counted from a fresh start
+    // (the monitor's send line): no lamp.
+    void sendFrame(std::span<const uint8_t> frame, uint8_t replyLength);
+    // CriDigClr, then the lamp (none for Lamp{}).
+    void showLamp(chip::Lamp lamp);
     void MSComm1_OnComm();
     // The port went away while open (adapter pulled out, line hung up): back to Closed, the
     // operator told once.
@@ -158,14 +181,15 @@ public:
     // a loss the device is waited for and opened again when it comes back (link/reconnect.h).
     QAction* reconnectAction = nullptr;
     Reconnector* reconnector = nullptr;
-    // The lost port is open again: the window shows it as after an opening click.
+    // The lost port is open again: the window shows it as after an opening click, and the box that
+    // told of the loss goes down by itself.
     void portReopened();
     QString MyRinByteToStr(const uint8_t* RinByte, uint8_t StartCnt, uint8_t LenCnt);
     QString HexToString(const std::vector<uint8_t>& HexData);
     QString FindChar(uint8_t& ByteTempp);
     QString DeviceType(uint8_t inputTypeData);
 
-    // ---- Chip command set (chip/) ----
+    // ---- Chip command set ----
     void devid_pu_Click();
     void devid_id_Click();
     void devid_rst_Click();
@@ -184,7 +208,7 @@ public:
     uint8_t StrToHex(QString& StringTemp);
     void si_ok_Click();
 
-    // ---- Audio source player (player/) ----
+    // ---- Audio source player ----
     void open_file_Click();
     void Try_Listen_Click();
     void MMControl1_StatusUpdate();
@@ -197,8 +221,13 @@ public:
     void VoilceVal_Click();
     void VoiclePtrTimer_Timer();
 
-    // ---- Traffic monitor (monitor/) ----
+    // ---- Traffic monitor ----
     TrafficMonitor* Monitor = nullptr;
+
+signals:
+    // The receiver has decoded an answer: the command it answers (SendCmd) and its bytes, from
+    // RinBuf(0). Raised once the receiver is ready for the next answer, so that a slot may send.
+    void replyDecoded(uint8_t command, const QByteArray& reply);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -206,13 +235,18 @@ protected:
 private:
     void buildControls();
     void setTabOrder();
-    // Each subsystem binds the events of the controls it owns.
-    void bindLink();
-    void bindChip();
-    void bindPlayer();
-    void bindVolume();
-    void bindMonitor();
+    // Every control event to its handler, as the window's table of events lists them, and the
+    // console's own events beside them.
+    void bindEvents();
+    // The context menu's "自动重连" and Combo1's tooltip.
+    void setUpPortExtras();
+    // Port lamp white and Command16 "打开串口": the port is closed, by a click or by its loss.
+    void showPortClosed();
+    // The frame into SendBuf, then Isd_Comm2_Send with its length.
+    void handOver(std::span<const uint8_t> frame);
 
     Platform m_platform;
     bool m_unloaded = false;
+    // The box that told of the port's loss, taken down when the port is back.
+    quint64 m_lossBox = 0;
 };

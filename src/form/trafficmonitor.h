@@ -30,8 +30,8 @@ public:
 
     // Opens the window, beside the main window the first time, or brings it to the front.
     void show();
-    // A typed frame goes out as a button's does: its reply length and a fresh count for the
-    // receiver, then SendBuf and Isd_Comm2_Send.
+    // A typed frame goes out through the window's send path, with its reply length counted from a
+    // fresh start.
     void send(const TypedFrame& typed);
 
 private:

@@ -1,6 +1,8 @@
-// The paced frame transmitter: Isd_Comm2_Send hands a frame over, Timer1 writes it one byte per
-// 50 ms tick. One frame is in transit at a time; a new hand-over replaces the one in transit.
-#include "app/form1.h"
+// The one send path and the paced frame transmitter: sendFrame declares the answer and hands the
+// frame over, Isd_Comm2_Send arms Timer1, which writes it one byte per 50 ms tick. One frame is in
+// transit at a time; a new hand-over replaces the one in transit.
+#include "form/form1.h"
+
 #include "link/linktrace.h"
 
 #include <QTimer>
@@ -10,6 +12,30 @@
 
 namespace {
 constexpr int byteSpacingMs = 50;
+}
+
+void Form1::sendFrame(std::span<const uint8_t> frame, LampStep lamp) {
+    if (const chip::Operation* op = frame.empty() ? nullptr : chip::operation(frame[0])) {
+        if (lamp == LampStep::Light && op->buttonLamp.lit())
+            showLamp(op->buttonLamp);
+        if (op->resetsCount)
+            RinCnt = 0;
+        if (op->replyLength != chip::keepsReplyLength)
+            RinNeedCnt = op->replyLength;
+    }
+    handOver(frame);
+}
+
+void Form1::sendFrame(std::span<const uint8_t> frame, uint8_t replyLength) {
+    RinCnt = 0;
+    RinNeedCnt = replyLength;
+    handOver(frame);
+}
+
+void Form1::handOver(std::span<const uint8_t> frame) {
+    SendBuf.assign(frame.begin(), frame.end());
+    // A frame longer than a byte can count goes out cut to 255 bytes, never to its length modulo 256.
+    Isd_Comm2_Send(uint8_t(std::min<size_t>(SendBuf.size(), 255)));
 }
 
 void Form1::Isd_Comm2_Send(uint8_t SendBytCnt) {

@@ -1,26 +1,19 @@
 // Volume step and level display: VoilceVal steps VolStep through 0..4, SoundDip colours the five
 // boxes for it, and VoiclePtrTimer animates them as a climbing bar every 250 ms. The display
 // shows the setting only; it measures nothing and changes nothing the PC plays.
-#include "app/form1.h"
+#include "form/form1.h"
+
+#include "form/colours.h"
 
 #include <QPushButton>
 #include <QTimer>
 
 namespace {
 
-constexpr int levelTickMs = 250;
-
 // Lit colours of the five boxes, left to right: green, yellow, magenta, blue, red.
-const QColor litColours[5] = {QColor(0x00, 0xFF, 0x00), QColor(0xFF, 0xFF, 0x00), QColor(0xFF, 0x00, 0xFF),
-                              QColor(0x00, 0x00, 0xFF), QColor(0xFF, 0x00, 0x00)};
+const QColor litColours[5] = {colours::green, colours::yellow, colours::magenta, colours::blue, colours::red};
 
 } // namespace
-
-void Form1::bindVolume() {
-    VoiclePtrTimer->setInterval(levelTickMs);
-    connect(VoiclePtrTimer, &QTimer::timeout, this, &Form1::VoiclePtrTimer_Timer);
-    connect(VoilceVal, &QPushButton::clicked, this, &Form1::VoilceVal_Click);
-}
 
 void Form1::SoundDip(uint8_t SoundVol) {
     // Unlit boxes take the window's background colour.

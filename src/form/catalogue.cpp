@@ -1,5 +1,5 @@
 // Positions and tab order of Form1's controls, in twips, as designed.
-#include "app/catalogue.h"
+#include "form/catalogue.h"
 
 #include <array>
 

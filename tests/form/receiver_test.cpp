@@ -16,10 +16,7 @@ namespace {
 struct Receiving : FormFixture {
     Receiving() { form->Command16_Click(); }
     void send(uint8_t command, uint8_t replyLength, uint8_t length = 1) {
-        form->RinCnt = 0;
-        form->RinNeedCnt = replyLength;
-        form->SendBuf.assign(length, command);
-        form->Isd_Comm2_Send(length);
+        form->sendFrame(std::vector<uint8_t>(length, command), replyLength);
     }
     void receive(const char* hex) { port->receive(QByteArray::fromHex(hex)); }
     // Lamps lit ("*" for all), flags, the player's words and interval, boxes and texts in one line.

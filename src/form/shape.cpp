@@ -1,5 +1,5 @@
 // Painting of the lamps and level boxes.
-#include "app/shape.h"
+#include "form/shape.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
 // Play position and cue point: the time text, the cue text's reading, the slider's change and
 // the cue button. The arithmetic lives in timetext, cuetext and pointscale.
-#include "app/form1.h"
+#include "form/form1.h"
 #include "player/cuetext.h"
 #include "player/pointscale.h"
 #include "player/timetext.h"

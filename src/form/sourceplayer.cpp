@@ -1,6 +1,6 @@
 // The audio source player: opening a file, the trial listen toggle and the player's 200 ms
 // status event that counts the position and rewinds a file that has played to its end.
-#include "app/form1.h"
+#include "form/form1.h"
 #include "player/pointscale.h"
 #include "player/timetext.h"
 

@@ -1,5 +1,5 @@
 // Draws the chip picture: two 28-pin DIP packages side by side on a light board.
-#include "app/chippicture.h"
+#include "form/chippicture.h"
 
 #include <QPainter>
 

@@ -1,7 +1,8 @@
 // The traffic monitor's place in the console.
-#include "monitor/trafficmonitor.h"
+#include "form/trafficmonitor.h"
 
-#include "app/form1.h"
+#include "form/form1.h"
+
 #include "link/linktrace.h"
 #include "monitor/monitorwindow.h"
 #include "monitor/trafficlog.h"
@@ -59,10 +60,6 @@ void TrafficMonitor::show() {
 }
 
 void TrafficMonitor::send(const TypedFrame& typed) {
-    if (typed.frame.empty())
-        return;
-    m_form.RinCnt = 0;
-    m_form.RinNeedCnt = typed.replyLength;
-    m_form.SendBuf = typed.frame;
-    m_form.Isd_Comm2_Send(uint8_t(typed.frame.size()));
+    if (!typed.frame.empty())
+        m_form.sendFrame(typed.frame, typed.replyLength);
 }
