@@ -26,6 +26,8 @@ arch=$(dpkg --print-architecture)
 expected="-rwxr-xr-x root/root ./usr/bin/isd1700-sim
 -rwxr-xr-x root/root ./usr/bin/quillory
 -rw-r--r-- root/root ./usr/share/applications/org.quillory.Quillory.desktop
+-rw-r--r-- root/root ./usr/share/doc/quillory/changelog.gz
+-rw-r--r-- root/root ./usr/share/doc/quillory/copyright
 -rw-r--r-- root/root ./usr/share/icons/hicolor/scalable/apps/org.quillory.Quillory.svg
 -rw-r--r-- root/root ./usr/share/man/man1/isd1700-sim.1.gz
 -rw-r--r-- root/root ./usr/share/man/man1/quillory.1.gz
