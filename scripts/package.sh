@@ -8,7 +8,7 @@ exec 3>&1 1>&2
 
 scripts/setup.sh --package
 cmake --preset release >/dev/null
-cmake --build --preset release --target quillory isd1700-sim quillory_manpages
+cmake --build --preset release --target quillory isd1700-sim quillory_manpages quillory_changelog
 rm -f build/release/package/quillory_*.deb
 cpack --config build/release/CPackConfig.cmake
 shopt -s nullglob

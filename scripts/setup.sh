@@ -21,7 +21,7 @@ case "${1:-}" in
 --package) packages+=("${package_tools[@]}") ;;
 --tests)
   packages+=(libgtest-dev pulseaudio pulseaudio-utils sox libsox-fmt-mp3 lame clang-format)
-  packages+=("${package_tools[@]}" desktop-file-utils appstream groff-base binutils)
+  packages+=("${package_tools[@]}" desktop-file-utils appstream lintian groff-base binutils)
   ;;
 esac
 
