@@ -43,6 +43,19 @@ int64_t Decoder::msAtFrame(int64_t frame) const {
     return frame / m_sampleRate * 1000 + frame % m_sampleRate * 1000 / m_sampleRate;
 }
 
+int64_t Decoder::readFloat(float* out, int64_t maxFrames) {
+    if (maxFrames <= 0 || m_channels <= 0)
+        return 0;
+    m_shorts.resize(size_t(maxFrames) * size_t(m_channels));
+    const int64_t got = read(m_shorts.data(), maxFrames);
+    if (got <= 0)
+        return got;
+    const size_t samples = size_t(got) * size_t(m_channels);
+    for (size_t i = 0; i < samples; ++i)
+        out[i] = float(m_shorts[i]) * (1.0f / 32768.0f);
+    return got;
+}
+
 FileStamp FileStamp::of(const QString& path) {
     FileStamp stamp;
     if (path.isEmpty())

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class Decoder {
 public:
@@ -26,10 +27,28 @@ public:
     // Reads up to maxFrames frames into out (channels() samples each); 0 at the end, -1 on a decode error.
     virtual int64_t read(int16_t* out, int64_t maxFrames) = 0;
 
+    // The samples at the file's own resolution, for measuring them: full scale is ±1.0, and a
+    // floating-point file's samples beyond it stay as they are (read() clips them). The same frames as
+    // read(), from the same position.
+    virtual int64_t readFloat(float* out, int64_t maxFrames);
+    // The levels at which a sample of readFloat() stands at full scale: the most positive and most
+    // negative values the file's format can hold (integer codes stop one step short of +1.0).
+    struct FullScale {
+        float positive = 32767.0f / 32768.0f;
+        float negative = -1.0f;
+    };
+    virtual FullScale fullScale() const { return {}; }
+    // A second decoder of the same file that reads on its own, so that two threads can each decode a
+    // part; null where the format or the system does not allow it cheaply.
+    virtual std::unique_ptr<Decoder> twin() const { return nullptr; }
+
 protected:
     int m_sampleRate = 0;
     int m_channels = 0;
     int64_t m_frames = 0;
+
+private:
+    std::vector<int16_t> m_shorts; // readFloat() of a decoder that decodes to 16 bits
 };
 
 // What tells one version of a file on disk from another: a file replaced, rewritten or touched since

@@ -24,6 +24,7 @@ class Mp3Decoder::Reader {
 public:
     explicit Reader(std::unique_ptr<QFile> file) : m_file(std::move(file)) {}
     bool rewind() { return m_file->seek(0); }
+    int handle() const { return m_file->handle(); }
 
     static ssize_t read(void* handle, void* out, size_t bytes) {
         return static_cast<Reader*>(handle)->read(static_cast<char*>(out), bytes);
@@ -93,34 +94,40 @@ Mp3Decoder::~Mp3Decoder() {
     }
 }
 
-std::unique_ptr<Mp3Decoder> Mp3Decoder::open(std::unique_ptr<QFile> file, QString* error) {
+bool Mp3Decoder::start(std::unique_ptr<QFile> file, QString* error) {
     // Since 1.27 mpg123_init() is a no-op, but older libraries need it once before anything else.
     static std::once_flag initOnce;
     std::call_once(initOnce, [] { mpg123_init(); });
 
-    std::unique_ptr<Mp3Decoder> decoder(new Mp3Decoder);
     int err = MPG123_OK;
-    decoder->m_handle = mpg123_new(nullptr, &err);
-    if (!decoder->m_handle) {
+    m_handle = mpg123_new(nullptr, &err);
+    if (!m_handle) {
         *error = QCoreApplication::translate("Decoder", "mp3 解码器无法启动：%1")
                      .arg(QString::fromUtf8(mpg123_plain_strerror(err)));
-        return nullptr;
+        return false;
     }
-    mpg123_handle* h = decoder->m_handle;
     // Gapless trims the encoder delay and padding so frame 0 is the first sample of the original
     // recording; quiet keeps a damaged file from writing to the console.
-    mpg123_param(h, MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0.);
+    mpg123_param(m_handle, MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0.);
 
-    decoder->m_reader = std::make_unique<Reader>(std::move(file));
-    if (!decoder->m_reader->rewind()) {
+    m_reader = std::make_unique<Reader>(std::move(file));
+    if (!m_reader->rewind()) {
         *error = QCoreApplication::translate("Decoder", "文件无法读取");
-        return nullptr;
+        return false;
     }
-    if (mpg123_replace_reader_handle(h, &Reader::read, &Reader::seek, nullptr) != MPG123_OK ||
-        mpg123_open_handle(h, decoder->m_reader.get()) != MPG123_OK) {
+    if (mpg123_replace_reader_handle(m_handle, &Reader::read, &Reader::seek, nullptr) != MPG123_OK ||
+        mpg123_open_handle(m_handle, m_reader.get()) != MPG123_OK) {
         *error = notMp3();
-        return nullptr;
+        return false;
     }
+    return true;
+}
+
+std::unique_ptr<Mp3Decoder> Mp3Decoder::open(std::unique_ptr<QFile> file, QString* error) {
+    std::unique_ptr<Mp3Decoder> decoder(new Mp3Decoder);
+    if (!decoder->start(std::move(file), error))
+        return nullptr;
+    mpg123_handle* h = decoder->m_handle;
     // The scan reads every frame header: the only way to know the length of a VBR file without a
     // Xing header, and it builds the seek index that makes seeking exact.
     if (mpg123_scan(h) != MPG123_OK) {
@@ -155,6 +162,42 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::open(std::unique_ptr<QFile> file, QStrin
         return nullptr;
     }
     return decoder;
+}
+
+std::unique_ptr<Decoder> Mp3Decoder::twin() const {
+#ifdef Q_OS_LINUX
+    // Through /proc the same file opens again, whatever its name has become, with an offset of its own.
+    auto file = std::make_unique<QFile>(QStringLiteral("/proc/self/fd/%1").arg(m_reader->handle()));
+    if (!file->open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return nullptr;
+    off_t* offsets = nullptr;
+    off_t step = 0;
+    size_t fill = 0;
+    if (mpg123_index(m_handle, &offsets, &step, &fill) != MPG123_OK || fill == 0)
+        return nullptr;
+    std::unique_ptr<Mp3Decoder> twin(new Mp3Decoder);
+    QString ignored;
+    if (!twin->start(std::move(file), &ignored) ||
+        mpg123_set_index(twin->m_handle, offsets, step, fill) != MPG123_OK)
+        return nullptr;
+    long rate = 0;
+    int channels = 0;
+    int encoding = 0;
+    if (mpg123_getformat(twin->m_handle, &rate, &channels, &encoding) != MPG123_OK || rate != m_sampleRate ||
+        channels != m_channels)
+        return nullptr;
+    mpg123_format_none(twin->m_handle);
+    if (mpg123_format(twin->m_handle, rate, channels, MPG123_ENC_SIGNED_16) != MPG123_OK)
+        return nullptr;
+    twin->m_sampleRate = m_sampleRate;
+    twin->m_channels = m_channels;
+    twin->m_frames = m_frames;
+    if (!twin->seek(0))
+        return nullptr;
+    return twin;
+#else
+    return nullptr;
+#endif
 }
 
 bool Mp3Decoder::seek(int64_t frame) {

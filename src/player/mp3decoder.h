@@ -19,11 +19,17 @@ public:
 
     bool seek(int64_t frame) override;
     int64_t read(int16_t* out, int64_t maxFrames) override;
+    // Reads the same file through a file description of its own and takes this decoder's seek index,
+    // so that it seeks exactly without scanning the file again.
+    std::unique_ptr<Decoder> twin() const override;
 
 private:
     class Reader;
 
     Mp3Decoder();
+    // A handle on the reader, gapless and quiet, not yet told its output format; false with *error
+    // set when mpg123 cannot take the file.
+    bool start(std::unique_ptr<QFile> file, QString* error);
     std::unique_ptr<Reader> m_reader;
     mpg123_handle_struct* m_handle = nullptr;
 };

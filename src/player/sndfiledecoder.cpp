@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <span>
 
 namespace {
 QString notAudio() {
@@ -45,6 +47,47 @@ sf_count_t fileTell(void* file) {
 }
 
 SF_VIRTUAL_IO fileIo{fileLength, fileSeek, fileRead, fileWrite, fileTell};
+
+// Where a sample of the format stands at full scale, as libsndfile hands it over as float: an integer
+// code of n bits is scaled by 2^(n-1), so its most positive code lies one step below +1.0; A-law and
+// µ-law reach ±32256 and ±32124 of 32768; floating point and the codecs that decode to it (Vorbis,
+// Opus, MPEG) reach full scale at ±1.0; every other codec decodes to 16-bit integers.
+Decoder::FullScale fullScaleOf(int format) {
+    const auto integer = [](int bits) {
+        const double steps = double(int64_t(1) << (bits - 1));
+        return Decoder::FullScale{float((steps - 1.0) / steps), -1.0f};
+    };
+    const auto symmetric = [](double code) {
+        return Decoder::FullScale{float(code / 32768.0), float(-code / 32768.0)};
+    };
+    switch (format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+    case SF_FORMAT_DPCM_8:
+        return integer(8);
+    case SF_FORMAT_DWVW_12:
+        return integer(12);
+    case SF_FORMAT_PCM_24:
+    case SF_FORMAT_DWVW_24:
+        return integer(24);
+    case SF_FORMAT_PCM_32:
+        return integer(32);
+    case SF_FORMAT_ALAW:
+        return symmetric(32256);
+    case SF_FORMAT_ULAW:
+        return symmetric(32124);
+    case SF_FORMAT_FLOAT:
+    case SF_FORMAT_DOUBLE:
+    case SF_FORMAT_VORBIS:
+    case SF_FORMAT_OPUS:
+    case SF_FORMAT_MPEG_LAYER_I:
+    case SF_FORMAT_MPEG_LAYER_II:
+    case SF_FORMAT_MPEG_LAYER_III:
+        return {1.0f, -1.0f};
+    default:
+        return integer(16);
+    }
+}
 
 // Full scale is ±1.0, as libsndfile delivers every format read as float; louder samples clip, and a
 // sample that is not a number is silence. 32768 maps a 16-bit file converted to float back onto itself.
@@ -91,6 +134,7 @@ std::unique_ptr<SndfileDecoder> SndfileDecoder::open(std::unique_ptr<QFile>& fil
     decoder->m_sampleRate = info.samplerate;
     decoder->m_channels = info.channels;
     decoder->m_frames = info.frames;
+    decoder->m_fullScale = fullScaleOf(info.format);
     decoder->m_source = std::move(file);
     return decoder;
 }
@@ -109,5 +153,19 @@ int64_t SndfileDecoder::read(int16_t* out, int64_t maxFrames) {
     // A file cut short ends early: libsndfile returns what is there, then 0.
     const int64_t got = std::max<sf_count_t>(sf_readf_float(m_file, m_floats.data(), maxFrames), 0);
     std::transform(m_floats.begin(), m_floats.begin() + got * m_channels, out, toInt16);
+    return got;
+}
+
+int64_t SndfileDecoder::readFloat(float* out, int64_t maxFrames) {
+    if (maxFrames <= 0)
+        return 0;
+    const int64_t got = std::max<sf_count_t>(sf_readf_float(m_file, out, maxFrames), 0);
+    // As read() has it: a sample that is not a number is silence, and an infinite one stays finite.
+    for (float& sample : std::span(out, size_t(got * m_channels))) {
+        if (std::isnan(sample))
+            sample = 0.0f;
+        else if (std::isinf(sample))
+            sample = std::copysign(std::numeric_limits<float>::max(), sample);
+    }
     return got;
 }

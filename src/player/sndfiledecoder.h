@@ -25,10 +25,13 @@ public:
 
     bool seek(int64_t frame) override;
     int64_t read(int16_t* out, int64_t maxFrames) override;
+    int64_t readFloat(float* out, int64_t maxFrames) override;
+    FullScale fullScale() const override { return m_fullScale; }
 
 private:
     SndfileDecoder() = default;
     std::unique_ptr<QFile> m_source;
     sf_private_tag* m_file = nullptr;
     std::vector<float> m_floats;
+    FullScale m_fullScale;
 };
