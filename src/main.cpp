@@ -1,6 +1,7 @@
 // The console's entry point: command-line options, then the window on the real serial port,
 // audio engine, file dialog and message boxes.
 #include "app/captionfont.h"
+#include "app/inspect.h"
 #include "app/language.h"
 #include "app/messagebox.h"
 #include "boardhost.h"
@@ -67,7 +68,7 @@ bool noWindowSystem(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const bool headless = noWindowSystem(argc, argv);
+    const bool headless = noWindowSystem(argc, argv) || asksForInspect(argc, argv);
     if (headless)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -95,6 +96,7 @@ int main(int argc, char** argv) {
         QStringLiteral(
             "Opens the traffic monitor beside the window (also F12 or the window's context menu)."));
     parser.addOption(monitorOption);
+    addInspectOptions(parser);
     const QStringList arguments = withSimulatedBoardDefault(QApplication::arguments());
     if (!parser.parse(arguments))
         return refuse(parser.errorText());
@@ -105,7 +107,11 @@ int main(int argc, char** argv) {
         parser.showHelp(0);
     if (parser.isSet(QStringLiteral("version")))
         parser.showVersion();
-    if (!parser.positionalArguments().isEmpty())
+    if (inspectAsked(parser) && parser.positionalArguments().isEmpty())
+        return refuse(QStringLiteral("--inspect: name at least one audio file"));
+    if (jsonAsked(parser) && !inspectAsked(parser))
+        return refuse(QStringLiteral("--json goes with --inspect"));
+    if (!parser.positionalArguments().isEmpty() && !inspectAsked(parser))
         return refuse(
             QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().constFirst()));
 
@@ -127,6 +133,8 @@ int main(int argc, char** argv) {
         *chosen, translationDirectories(QCoreApplication::applicationDirPath()), &error);
     if (*chosen != InterfaceLanguage::Chinese && !translator)
         std::fprintf(stderr, "quillory: %s; the window stays Chinese\n", qPrintable(error));
+    if (inspectAsked(parser))
+        return inspectFiles(parser.positionalArguments(), jsonAsked(parser));
     if (headless) {
         std::fprintf(stderr, "quillory: no window system to open the console on (DISPLAY is not set)\n");
         return 1;

@@ -1,8 +1,12 @@
-// The figures of a source file against files whose samples are written here, one per kind of sample.
+// The figures of a source file against files whose samples are written here, one per kind of sample,
+// and --inspect's output and exit codes from the console itself.
 #include "enginefiles.h"
 
 #include "player/sourceanalysis.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -138,4 +142,41 @@ TEST(SourceAnalysis, AnMp3MeasuredInPartsOnThreadsGivesWhatOnePassGives) {
     EXPECT_NEAR(onePass->rmsDbfs, -13.8, 0.4); // -9.0 over a third of the file
     for (const int threads : {2, 3})
         EXPECT_EQ(player::analyseSource(mp3, &error, {threads, nullptr}), onePass) << threads << " threads";
+}
+
+TEST(Inspect, PrintsALineOrAJsonArrayAndExits2WithTheWindowsReasonForAFileItCannotRead) {
+    EngineFiles files;
+    const QString path = writeFile(files.path("sine.wav"), SF_FORMAT_PCM_16, 8000, 1, 8000,
+                                   [](int n, int) { return sine(n, minus6dB); });
+    const auto inspect = [](const QStringList& args, int* exitCode, QString* err = nullptr) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY")); // it needs no window system
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(QUILLORY_APP), QStringList{QStringLiteral("--inspect")} + args);
+        EXPECT_TRUE(process.waitForFinished(20000));
+        *exitCode = process.exitCode();
+        if (err)
+            *err = QString::fromLocal8Bit(process.readAllStandardError());
+        return QString::fromLocal8Bit(process.readAllStandardOutput());
+    };
+    int exitCode = -1;
+    EXPECT_EQ(inspect({path}, &exitCode),
+              path + ": 1000 ms, 8000 Hz, 1 channel, peak -6.0 dBFS, RMS -9.0 dBFS, 0 clipped, "
+                     "leading silence 0 ms, trailing silence 0 ms\n");
+    EXPECT_EQ(exitCode, 0);
+
+    QString err;
+    const QString missing = files.path("missing.wav");
+    const QString json = inspect({path, missing, QStringLiteral("--json")}, &exitCode, &err);
+    EXPECT_EQ(exitCode, 2);
+    EXPECT_TRUE(err.endsWith("quillory: " + missing + ": 文件不存在\n")) << err.toStdString();
+    const QJsonArray array = QJsonDocument::fromJson(json.toUtf8()).array();
+    ASSERT_EQ(array.size(), 1) << json.toStdString();
+    EXPECT_EQ(array[0].toObject().keys().join(' ').toStdString(),
+              "channels clipped duration_ms file leading_silence_ms peak_dbfs rms_dbfs sample_rate "
+              "trailing_silence_ms");
+    EXPECT_EQ(array[0].toObject()["file"].toString(), path);
+    EXPECT_EQ(array[0].toObject()["rms_dbfs"].toDouble(), -9.0);
 }
