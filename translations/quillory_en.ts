@@ -299,6 +299,14 @@ The device is not present now</translation>
         <source>超过应答长度 %1 字节，线路静止 %2 ms 后丢弃</source>
         <translation>past the reply length of %1 bytes, dropped after the line was quiet for %2 ms</translation>
     </message>
+    <message>
+        <source>正在分析声音……</source>
+        <translation>Measuring the sound…</translation>
+    </message>
+    <message>
+        <source>无法分析声音：%1</source>
+        <translation>The sound cannot be measured: %1</translation>
+    </message>
 </context>
 <context>
     <name>FrameMeaning</name>
@@ -485,6 +493,17 @@ sudo usermod -aG %2 %3</translation>
     <message>
         <source>设备正被另一个程序占用：%1（进程号 %2）</source>
         <translation>the device is in use by another program: %1 (process %2)</translation>
+    </message>
+</context>
+<context>
+    <name>SourceFigures</name>
+    <message>
+        <source>时长 %1（%2 ms），%3 Hz，%4 声道
+峰值 %5 dBFS，RMS %6 dBFS，满幅（削波）采样 %7 个
+开头静音 %8 ms，结尾静音 %9 ms（低于 -50 dBFS）</source>
+        <translation>Length %1 (%2 ms), %3 Hz, %4 channel(s)
+Peak %5 dBFS, RMS %6 dBFS, %7 samples at full scale (clipped)
+Silence %8 ms at the start, %9 ms at the end (below -50 dBFS)</translation>
     </message>
 </context>
 <context>

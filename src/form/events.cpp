@@ -56,6 +56,7 @@ void Form1::bindEvents() {
         dialog->setParent(this);
 
     setUpPortExtras();
+    setUpSourceFigures();
     // The traffic monitor records from the window's start and opens on demand.
     Monitor = new TrafficMonitor(*this);
 }

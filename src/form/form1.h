@@ -36,6 +36,9 @@ class QScrollBar;
 class QTimer;
 class Reconnector;
 class TrafficMonitor;
+namespace player {
+class SourceAnalyser;
+}
 
 // The platform's controls; only main() and the tests know which implementation they are.
 struct FormPlatform {
@@ -220,6 +223,8 @@ public:
     void SoundDip(uint8_t SoundVol);
     void VoilceVal_Click();
     void VoiclePtrTimer_Timer();
+    // Measures the file opened by the operator; the tooltip of DisFileNanmeText shows the figures.
+    player::SourceAnalyser* sourceAnalyser = nullptr;
 
     // ---- Traffic monitor ----
     TrafficMonitor* Monitor = nullptr;
@@ -240,6 +245,8 @@ private:
     void bindEvents();
     // The context menu's "自动重连" and Combo1's tooltip.
     void setUpPortExtras();
+    // The figures of the open file in the tooltip of DisFileNanmeText, once sourceAnalyser has them.
+    void setUpSourceFigures();
     // Port lamp white and Command16 "打开串口": the port is closed, by a click or by its loss.
     void showPortClosed();
     // The frame into SendBuf, then Isd_Comm2_Send with its length.

@@ -2,6 +2,7 @@
 // status event that counts the position and rewinds a file that has played to its end.
 #include "form/form1.h"
 #include "player/pointscale.h"
+#include "player/sourceanalyser.h"
 #include "player/timetext.h"
 
 #include <QLineEdit>
@@ -28,6 +29,8 @@ void dropFile(Form1& w) {
     w.ListenOn = false;
     w.PlayerRun = false;
     w.DisFileNanmeText->setText(QStringLiteral(".mp3"));
+    w.sourceAnalyser->stop();
+    w.DisFileNanmeText->setToolTip(QString());
     w.MusicFileLenText->clear();
     // No file, no time scale: as before the first file, the slider means 0 ms wherever it is, and
     // the cue button is ignored (SetMusicPoint_Click).
@@ -82,6 +85,8 @@ void Form1::open_file_Click() {
     ListenOn = false;
     if (!stopAndOpen(*this))
         return;
+    DisFileNanmeText->setToolTip(tr("正在分析声音……"));
+    sourceAnalyser->start(MusicFileName);
     // Played and paused at once, the file is held at its start with no status events.
     MMControl1->setCommand(QStringLiteral("Play"));
     MMControl1->setCommand(QStringLiteral("Pause"));
@@ -95,6 +100,18 @@ void Form1::open_file_Click() {
     PointMode = scale.mode;
     MusicFileLenText->setText(DipPlayPosit(length));
     PlayPosit = 0;
+}
+
+void Form1::setUpSourceFigures() {
+    sourceAnalyser = new player::SourceAnalyser(this);
+    connect(sourceAnalyser, &player::SourceAnalyser::measured, this,
+            [this](const QString&, const player::SourceFigures& figures) {
+                DisFileNanmeText->setToolTip(player::figuresText(figures));
+            });
+    connect(sourceAnalyser, &player::SourceAnalyser::failed, this,
+            [this](const QString&, const QString& reason) {
+                DisFileNanmeText->setToolTip(tr("无法分析声音：%1").arg(reason));
+            });
 }
 
 void Form1::Try_Listen_Click() {

@@ -191,3 +191,20 @@ TEST_F(Session, AFileThatEndsIsRewoundWithoutReadingItAgainWhileTheLinkSends) {
     ASSERT_TRUE(waitEvents(1));
     EXPECT_EQ(w.PlayPointText->text(), "00:00:20");
 }
+
+TEST_F(Session, TheFileNameShowsWhatTheOpenFileHoldsInItsTooltip) {
+    Form1& w = *form;
+    open(a);
+    EXPECT_EQ(w.DisFileNanmeText->toolTip(), "正在分析声音……");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.DisFileNanmeText->toolTip() != "正在分析声音……"; }, 20000));
+    EXPECT_EQ(
+        w.DisFileNanmeText->toolTip(),
+        "时长 00:06:00（6000 ms），44100 Hz，2 声道\n峰值 -26.0 dBFS，RMS -29.0 dBFS，满幅（削波）采样 0 个\n"
+        "开头静音 0 ms，结尾静音 0 ms（低于 -50 dBFS）");
+
+    // A file that cannot be opened leaves no figures behind, nor do those of a file opened before it.
+    open(b);
+    open(files.path("missing.mp3"));
+    QTest::qWait(500);
+    EXPECT_EQ(w.DisFileNanmeText->toolTip().toStdString(), "");
+}
