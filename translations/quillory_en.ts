@@ -507,6 +507,29 @@ Silence %8 ms at the start, %9 ms at the end (below -50 dBFS)</translation>
     </message>
 </context>
 <context>
+    <name>StatusRegister</name>
+    <message>
+        <source>无标志</source>
+        <translation>no flag</translation>
+    </message>
+    <message>
+        <source>；SR0：%1，行 %2</source>
+        <translation>; SR0 %1, row %2</translation>
+    </message>
+    <message>
+        <source>；SR0：%1</source>
+        <translation>; SR0 %1</translation>
+    </message>
+    <message>
+        <source>；芯片拒绝了 %1：CMD_ERR</source>
+        <translation>; the chip refused %1: CMD_ERR</translation>
+    </message>
+    <message>
+        <source>；芯片拒绝了之前的命令：CMD_ERR</source>
+        <translation>; the chip refused an earlier command: CMD_ERR</translation>
+    </message>
+</context>
+<context>
     <name>TrafficLog</name>
     <message>
         <source>时间 (ms)</source>

@@ -23,6 +23,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 
 class QAction;
@@ -256,4 +257,6 @@ private:
     bool m_unloaded = false;
     // The box that told of the port's loss, taken down when the port is back.
     quint64 m_lossBox = 0;
+    // The last command sent that made the chip act: the one a CMD_ERR in a later answer refused.
+    std::optional<uint8_t> m_lastActingCommand;
 };

@@ -2,6 +2,7 @@
 // them have arrived, decodes them by the command last handed over (SendCmd).
 #include "form/form1.h"
 
+#include "chip/statusregister.h"
 #include "link/devicetable.h"
 #include "link/hextext.h"
 #include "link/linktrace.h"
@@ -42,6 +43,21 @@ uint8_t bytesDecoded(uint8_t command) {
 QString nameOf(uint8_t command) {
     const chip::Operation* op = chip::operation(command);
     return op && op->name ? QString::fromLatin1(op->name) : QString();
+}
+
+// The status register that leads the answer after what the receiver made of it, in the trace's words
+// and in the window's; CMD_ERR names the command it refused, the last one that made the chip act.
+std::pair<QString, QString> withReplyStatus(uint8_t command, const uint8_t* reply, uint8_t length,
+                                            std::optional<uint8_t> lastActing, const QString& meaning,
+                                            const QString& shown) {
+    const std::optional<chip::StatusRegister> status =
+        chip::replyStatus(command, std::span<const uint8_t>(reply, length));
+    if (!status)
+        return {meaning, shown};
+    QString traced = meaning + QStringLiteral("; ") + chip::statusText(*status);
+    if (status->cmdErr)
+        traced += QStringLiteral("; ") + chip::refusalText(lastActing);
+    return {traced, (shown.isEmpty() ? meaning : shown) + chip::replyStatusShown(*status, lastActing)};
 }
 
 // The lamp the receiver lights for the answer to command.
@@ -93,8 +109,11 @@ void Form1::MSComm1_OnComm() {
         const uint8_t command = SendCmd;
         // Traced before any box goes up, so that the trace keeps the board's timing.
         const auto traceReply = [&](const QString& meaning, const QString& shown = QString()) {
-            if (LinkTrace* trace = MSComm1->trace())
-                trace->decoded(command, meaning, RinCnt, shown);
+            if (LinkTrace* trace = MSComm1->trace()) {
+                const auto [traced, told] = withReplyStatus(command, RinBuf.data(), std::min(RinCnt, RinPos),
+                                                            m_lastActingCommand, meaning, shown);
+                trace->decoded(command, traced, RinCnt, told);
+            }
         };
         const QString player = MMControl1->command();
         switch (command) {

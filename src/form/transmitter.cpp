@@ -3,6 +3,7 @@
 // transit at a time; a new hand-over replaces the one in transit.
 #include "form/form1.h"
 
+#include "chip/statusregister.h"
 #include "link/linktrace.h"
 
 #include <QTimer>
@@ -47,6 +48,8 @@ void Form1::Isd_Comm2_Send(uint8_t SendBytCnt) {
         MsgBox(tr("串口没打开"), MessageBox::Icon::Critical, tr("串口状态"));
         return;
     }
+    if (chip::actsOnChip(SendCmd))
+        m_lastActingCommand = SendCmd;
     if (LinkTrace* trace = MSComm1->trace())
         trace->handedOver(std::span<const uint8_t>(SendBuf.data(), std::min<size_t>(SendLen, SendBuf.size())),
                           RinNeedCnt, RinCnt);

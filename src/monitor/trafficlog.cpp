@@ -3,6 +3,7 @@
 // hand-over whose count no longer holds the waiting ones shows them as bytes that made no reply.
 #include "monitor/trafficlog.h"
 
+#include "chip/statusregister.h"
 #include "link/hextext.h"
 #include "monitor/framemeaning.h"
 
@@ -24,6 +25,13 @@ constexpr size_t rowsBehindLines = 16;
 QString hex(const QByteArray& bytes) {
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.constData());
     return hexText(std::span<const uint8_t>(data, size_t(bytes.size()))).trimmed();
+}
+
+// The status register ahead of the answer says that the chip refused a command (CMD_ERR).
+bool chipRefused(uint8_t command, const QByteArray& reply) {
+    const auto* data = reinterpret_cast<const uint8_t*>(reply.constData());
+    const auto status = chip::replyStatus(command, std::span<const uint8_t>(data, size_t(reply.size())));
+    return status && status->cmdErr;
 }
 
 QString milliseconds(qint64 us) {
@@ -154,6 +162,8 @@ void TrafficLog::record(const LinkEvent& e, const QByteArray& line) {
             meaning += tr("；晚到：命令发出 %1 ms 后").arg(milliseconds(e.us - m_commandDoneUs));
         }
         m_commandDoneUs = -1;
+        if (chipRefused(e.command, bytes))
+            mark = Mark::Trouble;
         addRow(e.us, first, RowKind::Received, mark, bytes, meaning);
         emit waitingChanged();
         break;

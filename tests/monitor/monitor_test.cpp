@@ -91,7 +91,7 @@ TEST(TrafficMonitor, ASessionOnTheFakePortGivesItsRowsAndASavedFileThatIsItsTrac
                         "端口 |  | 已打开 fake1，1200 8N1",
                         "接收 | AA | 未成应答：新的命令重新计数，这 1 字节不再计入应答",
                         "发送 | 09 | DEVID",
-                        "接收 | 00 00 A0 | DEVID ISD1760",
+                        "接收 | 00 00 A0 | DEVID ISD1760；SR0：无标志，行 0x000",
                         "发送 | 80 01 23 04 56 | SET_PLAY 01 23 → 04 56；间隔 … ms",
                         "接收 | 80 01 23 04 56 FF | 未成应答：超过应答长度 5 字节，线路静止 100 ms 后丢弃",
                         "发送 |  | 读当前地址（板子自己的命令）；1 字节只发出 0 字节：串口已关闭",
@@ -152,7 +152,7 @@ TEST(TrafficMonitor, ShowsTheProductPortsTrafficOnAPseudoTerminal) {
                     log.data(log.index(r, TrafficLog::MeaningColumn)).toString();
     EXPECT_EQ(rows.join('\n').toStdString(),
               QStringList({" | 已打开 " + board.slavePath() + "，1200 8N1", "06 | RD_PLAY_PTR",
-                           "12 34 00 2C | RD_PLAY_PTR Play_Text \"00 2C \""})
+                           "12 34 00 2C | RD_PLAY_PTR Play_Text \"00 2C \"；SR0：FULL INT，行 0x1A0"})
                   .join('\n')
                   .toStdString());
 }
@@ -276,7 +276,8 @@ TEST(SendLine, RefusesBadInputAndHandsAGoodFrameOverAsAButtonDoes) {
     f.sendOut();
     f.port->receive(QByteArray::fromHex("1234002C"));
     EXPECT_EQ(f.form->Play_Text->text(), "00 2C ");
-    EXPECT_EQ(f.rows().last(), "接收 | 12 34 00 2C | RD_PLAY_PTR Play_Text \"00 2C \"");
+    EXPECT_EQ(f.rows().last(),
+              "接收 | 12 34 00 2C | RD_PLAY_PTR Play_Text \"00 2C \"；SR0：FULL INT，行 0x1A0");
 
     // A closed port: the transmitter's own message, and nothing written.
     f.form->Command16_Click();

@@ -4,7 +4,9 @@
 #include "fakes.h"
 
 #include "form/form1.h"
+#include "form/trafficmonitor.h"
 #include "link/qtserialport.h"
+#include "monitor/trafficlog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -159,4 +161,37 @@ TEST(WholeSystem, AStrayByteAtPowerUpDoesNotSilenceTheRecordAnswer) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.MMControl1->command() == QStringLiteral("Play"); }, waitMs));
     EXPECT_TRUE(w.RecOn && w.PlayerRun && w.Lift(2).Visible());
     EXPECT_EQ(sys.board.model().activity(), Isd1700Model::Activity::Recording);
+}
+
+TEST(WholeSystem, TheStatusAheadOfAPointerIsDecodedAndARefusedCommandMarkedInMonitorAndTrace) {
+    WholeSystem sys;
+    ASSERT_TRUE(sys.ok()) << sys.error.toStdString();
+    Form1& w = *sys.form;
+    w.devid_pu_Click();
+    ASSERT_TRUE(sys.settled());
+    ASSERT_TRUE(sys.shows(&Form1::rd_rec_addr_Click, w.Rec_Text, QStringLiteral("00 10 ")));
+    w.sendFrame(std::vector<uint8_t>{0x81, 0x00, 0x40, 0x00, 0x20}); // SET_REC backwards: refused
+    ASSERT_TRUE(sys.settled());
+    ASSERT_TRUE(sys.shows(&Form1::rd_rec_addr_Click, w.Rec_Text, QStringLiteral("00 10 ")));
+
+    const TrafficLog& log = w.Monitor->log();
+    QStringList rows;
+    for (int r = 0; r < log.rowCount(); ++r)
+        if (log.data(log.index(r, TrafficLog::DirectionColumn)).toString() == "接收")
+            rows << log.data(log.index(r, TrafficLog::BytesColumn)).toString() + " | " +
+                        log.data(log.index(r, TrafficLog::MeaningColumn)).toString() + " | " +
+                        (log.data(log.index(r, 0), Qt::BackgroundRole).isValid() ? "marked" : "");
+    EXPECT_EQ(rows.join('\n').toStdString(),
+              "04 00 00 10 | RD_REC_PTR Rec_Text \"00 10 \"；SR0：PU，行 0x000 | \n"
+              "05 | SET_REC | \n"
+              "05 00 00 10 | RD_REC_PTR Rec_Text \"00 10 \"；SR0：CMD_ERR PU，行 0x000；芯片拒绝了 "
+              "SET_REC：CMD_ERR | marked");
+    QStringList replies;
+    for (const QString& line : QString::fromUtf8(log.traceText()).split('\n'))
+        if (line.section(' ', 1, 1) == "reply")
+            replies << line.section(' ', 1);
+    EXPECT_EQ(replies.join('\n').toStdString(), "reply 08 RD_REC_PTR Rec_Text \"00 10 \"; SR0 PU, row 0x000\n"
+                                                "reply 81 SET_REC\n"
+                                                "reply 08 RD_REC_PTR Rec_Text \"00 10 \"; SR0 CMD_ERR PU, "
+                                                "row 0x000; the chip refused SET_REC: CMD_ERR");
 }
