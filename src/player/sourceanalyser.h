@@ -1,5 +1,6 @@
-// The analysis of a source file on a thread of its own, for a window that must not wait for it: the
-// figures are told on the thread that asked, and only those of the file asked for last.
+// The analysis of a source file on one thread of its own, at a lower priority, for a window that must
+// neither wait for it nor lose the sound it plays meanwhile: the figures are told on the thread that asked,
+// and only those of the file asked for last.
 #pragma once
 
 #include "player/sourceanalysis.h"
