@@ -20,7 +20,7 @@ bool asksForInspect(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--") == 0)
             return false;
-        if (std::strcmp(argv[i], "--inspect") == 0 || std::strcmp(argv[i], "-inspect") == 0)
+        if (std::strcmp(argv[i], "--inspect") == 0)
             return true;
     }
     return false;
