@@ -240,8 +240,8 @@ void Form1::setOperationsEnabled(bool enabled) {
     for (QPushButton* button : findChildren<QPushButton*>())
         if (button != VoilceVal)
             button->setEnabled(enabled);
-    for (QWidget* entry : std::initializer_list<QWidget*>{Combo1, PlayPoint, SetAddrText, St_Play_Text, St_Play_Text1,
-                                                          St_Rec_Text, St_Rec_Text1, SetEraseText, SetEraseText1,
-                                                          sound_in, SoundMon, SPKon})
+    for (QWidget* entry : std::initializer_list<QWidget*>{
+             Combo1, PlayPoint, SetAddrText, St_Play_Text, St_Play_Text1, St_Rec_Text, St_Rec_Text1,
+             SetEraseText, SetEraseText1, sound_in, SoundMon, SPKon})
         entry->setEnabled(enabled);
 }
