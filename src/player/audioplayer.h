@@ -99,7 +99,7 @@ private:
     quint64 m_runId = 0;
     bool m_running = false;
     int64_t m_runStart = 0;
-    int64_t m_runEnd = 0; // the frame the run stops before: To's, or the file's end
+    int64_t m_runEnd = 0;  // the frame the run stops before: To's, or the file's end
     int64_t m_decoded = 0; // frames read from the decoder during this run
     bool m_decoderDone = false;
     QElapsedTimer m_clock;

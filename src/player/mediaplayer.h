@@ -33,7 +33,7 @@ public:
     // playing, it applies from the next "Play" (a "Play" that resumes a pause included); reaching it,
     // "close" and "Open" forget it. A negative value plays to the end of the file.
     virtual void setTo(int32_t ms) = 0;
-    virtual int32_t length() const = 0;   // ms; known when "Open" returns
+    virtual int32_t length() const = 0; // ms; known when "Open" returns
     virtual int32_t mode() const = 0;
     virtual void setUpdateInterval(int32_t ms) = 0; // 0 stops StatusUpdate
     virtual int32_t updateInterval() const = 0;

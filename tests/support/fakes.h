@@ -180,7 +180,7 @@ private:
     std::optional<int32_t> m_from;
     std::optional<int32_t> m_to;
     bool m_toWritten = false; // since the run under way began: reaching its end keeps that To
-    int32_t m_runEnd = 0; // where the run under way stops: To, or the file's end
+    int32_t m_runEnd = 0;     // where the run under way stops: To, or the file's end
     int32_t m_updateInterval = 0;
     int32_t m_sinceStatus = 0;
     bool m_runStarting = false; // a "Play" whose output opens at the next tick
