@@ -52,7 +52,9 @@ int64_t rowsFor(int64_t soundMs, int leadInMs, int sampleRateKhz) {
 }
 
 QString secondsText(int64_t ms) {
-    return QStringLiteral("%1 s").arg(double(ms) / 1000.0, 0, 'f', 2);
+    // Hundredths rounded half up, whatever the binary value of a double would make of the tie.
+    const int64_t hundredths = (std::max<int64_t>(ms, 0) + 5) / 10;
+    return QStringLiteral("%1.%2 s").arg(hundredths / 100).arg(hundredths % 100, 2, 10, QLatin1Char('0'));
 }
 
 Planned planJob(const JobSpec& spec, const AudioLookup& audio) {
@@ -142,20 +144,24 @@ Planned planJob(const JobSpec& spec, const AudioLookup& audio) {
     return out;
 }
 
+Planned planJobText(std::string_view text, const QString& folder, const AudioLookup& audio) {
+    ReadJob read = readJobText(text, folder);
+    // A file toml++ could not parse, or one without prompts, has nothing more to plan.
+    if (read.spec.prompts.empty() && !read.faults.empty())
+        return Planned{{}, std::move(read.faults)};
+    Planned planned = planJob(read.spec, audio);
+    planned.faults.insert(planned.faults.end(), read.faults.begin(), read.faults.end());
+    sortFaults(planned.faults);
+    return planned;
+}
+
 Planned loadJob(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return Planned{{}, {Fault{Place{1, 1}, JobText::tr("无法读取任务文件：%1").arg(file.errorString())}}};
     const QByteArray text = file.readAll();
-    ReadJob read =
-        readJobText(std::string_view(text.constData(), size_t(text.size())), QFileInfo(path).absolutePath());
-    // A file toml++ could not parse has nothing more to plan.
-    if (read.spec.prompts.empty() && !read.faults.empty())
-        return Planned{{}, std::move(read.faults)};
-    Planned planned = planJob(read.spec, audioFactsOnDisk);
-    planned.faults.insert(planned.faults.end(), read.faults.begin(), read.faults.end());
-    sortFaults(planned.faults);
-    return planned;
+    return planJobText(std::string_view(text.constData(), size_t(text.size())),
+                       QFileInfo(path).absolutePath(), audioFactsOnDisk);
 }
 
 QString planText(const Plan& plan) {

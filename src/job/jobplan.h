@@ -57,6 +57,8 @@ struct Planned {
 };
 Planned planJob(const JobSpec& spec, const AudioLookup& audio);
 
+// A job read from its text and planned, with every fault of both.
+Planned planJobText(std::string_view text, const QString& folder, const AudioLookup& audio);
 // A job file read from disk and planned with its sound files' real lengths.
 Planned loadJob(const QString& path);
 
