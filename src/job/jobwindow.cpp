@@ -327,7 +327,7 @@ void JobWindow::updateButtons() {
 }
 
 JobDesk::JobDesk(Form1& form, MessageBoxGate& boxes, Settings settings)
-    : QObject(&form), m_form(form), m_boxes(boxes), m_settings(std::move(settings)) {
+    : m_form(form), m_boxes(boxes), m_settings(std::move(settings)) {
     setObjectName(QStringLiteral("JobDesk"));
     m_action = new QAction(tr("录音任务…"), &form);
     m_action->setObjectName(QStringLiteral("jobAction"));

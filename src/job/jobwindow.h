@@ -81,7 +81,8 @@ private:
 };
 
 // The job's place in the console: the main window's context-menu action "录音任务…" and the job
-// window it opens. The window folder knows nothing of it; main attaches it.
+// window it opens. The window folder knows nothing of it; main attaches it, and it goes before the
+// window does.
 class JobDesk final : public QObject {
     Q_OBJECT
 public:
