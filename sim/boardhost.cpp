@@ -2,6 +2,8 @@
 // with a monotonic clock, and sends the replies back at the line rate, byte by byte.
 #include "boardhost.h"
 
+#include "pseudoterminal.h"
+
 #include <QSocketNotifier>
 #include <QTextStream>
 #include <QTimer>
@@ -10,14 +12,7 @@
 
 #if defined(Q_OS_UNIX)
 #include <cerrno>
-#include <fcntl.h>
-#include <termios.h>
 #include <unistd.h>
-#if defined(Q_OS_MACOS)
-#include <util.h>
-#else
-#include <pty.h>
-#endif
 #define QUILLORY_HAVE_PTY 1
 #endif
 
@@ -50,12 +45,6 @@ SimulatedBoardHost::SimulatedBoardHost(SimulatedBoardOptions options, QObject* p
 
 SimulatedBoardHost::~SimulatedBoardHost() {
     delete m_notifier;
-#if defined(QUILLORY_HAVE_PTY)
-    if (m_master >= 0)
-        ::close(m_master);
-    if (m_slave >= 0)
-        ::close(m_slave);
-#endif
 }
 
 bool SimulatedBoardHost::start(QString* error) {
@@ -64,39 +53,18 @@ bool SimulatedBoardHost::start(QString* error) {
             *error = why;
         return false;
     };
-    if (m_master >= 0)
+    if (m_pty)
         return fail(QStringLiteral("the simulated board is already running on %1").arg(m_devicePath));
     if (m_options.baud <= 0)
         return fail(QStringLiteral("line rate %1 is not a rate").arg(m_options.baud));
     m_byteNs = std::max<qint64>(1, 10'000'000'000LL / m_options.baud);
 
-#if defined(QUILLORY_HAVE_PTY)
-    int master = -1;
-    int slave = -1;
-    if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
-        return fail(QStringLiteral("no pseudo-terminal: %1").arg(QString::fromLocal8Bit(strerror(errno))));
-    // Raw bytes both ways: no echo of the console's frames, no line editing, no CR/LF mapping.
-    termios tio{};
-    if (::tcgetattr(slave, &tio) == 0) {
-        ::cfmakeraw(&tio);
-        ::tcsetattr(slave, TCSANOW, &tio);
-    }
-    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
-    ::fcntl(master, F_SETFD, FD_CLOEXEC);
-    ::fcntl(slave, F_SETFD, FD_CLOEXEC);
-    const char* name = ::ttyname(slave);
-    if (!name) {
-        const QString why = QString::fromLocal8Bit(strerror(errno));
-        ::close(master);
-        ::close(slave);
-        return fail(QStringLiteral("the pseudo-terminal has no name: %1").arg(why));
-    }
-    m_master = master;
-    // The slave stays open here: with no program on the device the master would otherwise report
-    // a hang-up on every poll, and bytes sent meanwhile would be lost.
-    m_slave = slave;
-    m_devicePath = QString::fromLocal8Bit(name);
-    m_notifier = new QSocketNotifier(m_master, QSocketNotifier::Read);
+    auto pty = std::make_unique<PseudoTerminal>();
+    if (!pty->ok())
+        return fail(pty->error());
+    m_pty = std::move(pty);
+    m_devicePath = m_pty->slavePath();
+    m_notifier = new QSocketNotifier(m_pty->master(), QSocketNotifier::Read);
     connect(m_notifier, &QSocketNotifier::activated, this, &SimulatedBoardHost::readLine);
     traceLine(QStringLiteral("board %1 (ID %2) on %3, %4 baud%5")
                   .arg(QString::fromLatin1(m_options.chip.name))
@@ -105,17 +73,13 @@ bool SimulatedBoardHost::start(QString* error) {
                   .arg(m_options.baud)
                   .arg(m_options.answerAll ? QStringLiteral(", answering every frame") : QString()));
     return true;
-#else
-    return fail(
-        QStringLiteral("the simulated board needs a pseudo-terminal, which this platform does not have"));
-#endif
 }
 
 void SimulatedBoardHost::readLine() {
 #if defined(QUILLORY_HAVE_PTY)
     char buffer[512];
     for (;;) {
-        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+        const ssize_t n = ::read(m_pty->master(), buffer, sizeof buffer);
         if (n > 0) {
             const QByteArray chunk(buffer, qsizetype(n));
             m_bytesReceived += n;
@@ -178,7 +142,8 @@ void SimulatedBoardHost::sendDue() {
     if (!out.isEmpty()) {
         qsizetype written = 0;
         while (written < out.size()) {
-            const ssize_t n = ::write(m_master, out.constData() + written, size_t(out.size() - written));
+            const ssize_t n =
+                ::write(m_pty->master(), out.constData() + written, size_t(out.size() - written));
             if (n > 0) {
                 written += n;
                 continue;

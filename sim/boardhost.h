@@ -10,7 +10,9 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 
+class PseudoTerminal;
 class QSocketNotifier;
 class QTextStream;
 class QTimer;
@@ -78,8 +80,7 @@ private:
     SimulatedBoardOptions m_options;
     Isd1700Model m_model;
     QElapsedTimer m_clock;
-    int m_master = -1;
-    int m_slave = -1;
+    std::unique_ptr<PseudoTerminal> m_pty;
     QString m_devicePath;
     QSocketNotifier* m_notifier = nullptr;
     QTimer* m_sendTimer = nullptr;

@@ -3,7 +3,7 @@
 // answers every byte (a new row per answer, in a monitor already full, so that every row also
 // pushes the oldest out), and the time from a burst of 10,000 bytes leaving the board to the
 // monitor showing it.
-#include "benchconsole.h"
+#include "../common/ptyconsole.h"
 #include "form/trafficmonitor.h"
 #include "link/linktrace.h"
 #include "monitor/monitorwindow.h"

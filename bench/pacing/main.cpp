@@ -1,7 +1,7 @@
 // bench_pacing: 200 paced bytes through the transmitter, timed as they arrive at the far end of a
 // pseudo-terminal. Prints the mean, standard deviation and largest deviation of the intervals from
 // 50 ms (goal: mean within 0.1 ms, largest deviation under 1 ms on an idle machine).
-#include "benchconsole.h"
+#include "../common/ptyconsole.h"
 
 #include <QApplication>
 #include <QFile>

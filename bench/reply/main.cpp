@@ -1,7 +1,7 @@
 // bench_reply: the board answers a read-play-pointer command 200 times on a pseudo-terminal; each
 // time, from the moment its last byte was written to the end of the receiver's decoding, is
 // printed as median, mean, 90th percentile and maximum (goal: median under 1 ms).
-#include "benchconsole.h"
+#include "../common/ptyconsole.h"
 
 #include <QApplication>
 #include <QLineEdit>

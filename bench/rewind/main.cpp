@@ -3,7 +3,7 @@
 // "Play", "Stop"; goal under 2 ms), and the spacing of a 5-byte frame's bytes at the far end of a
 // pseudo-terminal while that rewind repeats, against the same with the file merely held (goal: within
 // 1 ms). The files are made with sox and lame in a temporary folder first (a minute or two).
-#include "../pacing/benchconsole.h"
+#include "../common/ptyconsole.h"
 #include "enginefiles.h"
 
 #include "player/audioplayer.h"

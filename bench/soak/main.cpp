@@ -4,7 +4,7 @@
 // nothing sent (goal < 1 %), then operations sent, replies decoded, "bytes lost: N" (goal 0),
 // resident memory at the start and the end (goal: growth < 1 MB), CPU per operation, and how long
 // the console takes to notice the board's end going away.
-#include "benchconsole.h"
+#include "../common/ptyconsole.h"
 #include "boardhost.h"
 
 #include <QApplication>

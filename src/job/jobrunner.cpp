@@ -1,5 +1,5 @@
-// The runner's steps. Every frame goes out through Form1::sendFrame and every answer comes back as
-// Form1::replyDecoded; the sound is started by the window itself when it decodes SET_REC's answer,
+// The runner's steps. Every frame goes out through the window's sendFrame and every answer comes back
+// as its replyDecoded; the sound is started by the window itself when it decodes SET_REC's answer,
 // and paused by it on STOP's answer. Boxes the window raises meanwhile are caught: the step under way
 // fails with the box's text.
 #include "job/jobrunner.h"
@@ -21,6 +21,8 @@
 namespace job {
 
 namespace {
+// The window the runner drives.
+using Window = Form1;
 // The chip's status read (SR0, then SR1), which the console's buttons never send; SR1's bit 0 says
 // the chip is ready for the next command.
 constexpr uint8_t RD_STATUS = 0x05;
@@ -56,7 +58,7 @@ JobRunner::JobRunner(Form1& form, MessageBoxGate& boxes, Plan plan, Options opti
     m_poller->setTimerType(Qt::PreciseTimer);
     m_poller->setInterval(pollMs);
     connect(m_poller, &QTimer::timeout, this, &JobRunner::poll);
-    connect(&m_form, &Form1::replyDecoded, this, &JobRunner::replyDecoded);
+    connect(&m_form, &Window::replyDecoded, this, &JobRunner::replyDecoded);
     connect(m_form.MSComm1, &SerialPort::deviceLost, this, &JobRunner::portLost);
 }
 

@@ -1,4 +1,5 @@
 // The address parser without a window: its rules, and safety for any text a paste can give.
+#include "chip/operations.h"
 #include "chip/strtohex.h"
 
 #include <gtest/gtest.h>
@@ -51,4 +52,51 @@ TEST(StrToHex, LongTextsAreParsedWholeAndTheCountStopsAt255) {
     QString at254 = text.left(252) + "ab";
     EXPECT_EQ(parse(at254, 85), std::pair(85, all.left(168) + "ab"));
     EXPECT_EQ(parse(text, all.size() / 2), std::pair(255, all));
+}
+
+TEST(OperationTable, EveryFrameTheConsoleSendsWithItsLengthsAndLamps) {
+    using A = chip::Lamp::Array;
+    const chip::Lamp none;
+    // reply: RinNeedCnt declared at the hand-over, -1 where the length in force stays; reset: RinCnt
+    // restarts (a read); read: answer bytes the receiver reads from RinBuf(0).
+    const struct {
+        uint8_t command;
+        const char* name;
+        int frame, reply;
+        bool reset;
+        int read;
+        chip::Lamp button, answer;
+    } rows[] = {
+        {0x01, "PU", 1, -1, false, 0, {A::Bottmp, 3}, none},
+        {0x02, "STOP", 1, 1, false, 0, none, {A::Lift, 1}},
+        {0x03, "RESET", 1, -1, false, 0, {A::Bottmp, 4}, none},
+        {0x06, "RD_PLAY_PTR", 1, 4, true, 4, {A::Right, 0}, none},
+        {0x08, "RD_REC_PTR", 1, 4, true, 4, {A::Right, 1}, none},
+        {0x09, "DEVID", 1, 3, true, 3, {A::Bottmp, 1}, none},
+        {0x40, "PLAY", 1, -1, false, 0, {A::Lift, 0}, none},
+        {0x41, "REC", 1, 1, false, 0, none, {A::Lift, 2}},
+        {0x42, "ERASE", 1, -1, false, 0, {A::Lift, 4}, none},
+        {0x43, "G_ERASE", 1, -1, false, 0, {A::Lift, 5}, none},
+        {0x48, "FWD", 1, -1, false, 0, {A::Lift, 3}, none},
+        {0x60, nullptr, 1, 3, true, 2, {A::Lift, 6}, none},
+        {0x65, "WR_APC2", 3, -1, false, 0, {A::Bottmp, 0}, none},
+        {0x80, "SET_PLAY", 5, 5, false, 5, {A::Right, 2}, none},
+        {0x81, "SET_REC", 5, 1, false, 0, none, {A::Right, 3}},
+        {0x82, "SET_ERASE", 5, 5, false, 5, {A::Right, 4}, none},
+    };
+    ASSERT_EQ(chip::operations().size(), std::size(rows));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(int(row.command));
+        const chip::Operation* op = chip::operation(row.command);
+        ASSERT_NE(op, nullptr);
+        EXPECT_EQ(QString::fromLatin1(op->name), QString::fromLatin1(row.name));
+        EXPECT_EQ(op->frameLength, row.frame);
+        EXPECT_EQ(op->replyLength, row.reply < 0 ? chip::keepsReplyLength : row.reply);
+        EXPECT_EQ(op->resetsCount, row.reset);
+        EXPECT_EQ(op->bytesDecoded, row.read);
+        EXPECT_TRUE(op->buttonLamp == row.button);
+        EXPECT_TRUE(op->replyLamp == row.answer);
+    }
+    for (uint8_t other : {0x00, 0x04, 0x05, 0x07, 0x44, 0x45, 0x61, 0x83, 0xFF})
+        EXPECT_EQ(chip::operation(other), nullptr) << int(other);
 }

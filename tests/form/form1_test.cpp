@@ -89,33 +89,67 @@ TEST(Form1Startup, DesignTextsAndListsAndNothingOpened) {
     EXPECT_TRUE(f.boxes->shown.isEmpty());
 }
 
-TEST(Form1Layout, ControlsSitAtTheirDesignedPixelsAndNothingLeavesItsFrame) {
+TEST(Form1Layout, EveryControlSitsAtItsDesignedRectangleAndNothingLeavesItsFrame) {
     FormFixture f;
     Form1& w = *f.form;
     EXPECT_EQ(w.size(), QSize(486, 453)); // 7290 x 6795 twips
-    // Twips over 15, to the nearest pixel, relative to the container. Frame1 and Frame7 overhang the
-    // window's right edge by design.
+    // The window's catalogue: container, then left, top, width and height in twips. Frame1 and Frame7
+    // overhang the window's right edge by design.
     // clang-format off
-    const std::tuple<const char*, const char*, QRect> places[] = {
-        {"Frame1", "Form1", {0, 0, 489, 33}}, {"Picture1", "Form1", {0, 32, 161, 105}},
-        {"Frame3", "Form1", {8, 136, 145, 193}}, {"Frame4", "Form1", {160, 40, 161, 281}},
-        {"Frame6", "Form1", {328, 40, 157, 281}}, {"Frame7", "Form1", {8, 336, 481, 73}},
-        {"Frame2", "Form1", {0, 408, 481, 41}}, {"Label12", "Frame1", {4, 12, 89, 17}},
-        {"DisFileNanmeText", "Frame1", {96, 8, 385, 22}}, {"Combo1", "Frame3", {64, 16, 41, 20}},
-        {"Seril_StDig", "Frame3", {120, 16, 17, 17}}, {"Label14", "Frame3", {9, 140, 57, 13}},
-        {"PlayPoint", "Frame3", {4, 156, 133, 13}}, {"VolicDisPlay(4)", "Frame3", {76, 180, 17, 13}},
-        {"VoilceVal", "Frame3", {100, 172, 37, 21}}, {"sound_in", "Frame7", {36, 16, 49, 20}},
-        {"SPKon", "Frame7", {76, 40, 17, 17}}, {"devid_id", "Frame7", {364, 16, 80, 33}},
-        {"Bottmp(1)", "Frame7", {400, 48, 10, 17}}, {"RecTimeText", "Frame6", {24, 132, 93, 21}},
-        {"rec", "Frame6", {20, 152, 97, 25}}, {"Lift(6)", "Frame6", {128, 48, 10, 17}},
-        {"Label11", "Frame4", {64, 236, 13, 21}}, {"SetEraseAddrComm", "Frame4", {28, 252, 90, 28}},
-        {"Right(4)", "Frame4", {128, 260, 10, 17}}, {"Label16", "Frame2", {8, 16, 449, 25}}};
+    const std::tuple<const char*, const char*, int, int, int, int> places[] = {
+        {"Frame1", "Form1", 0, 0, 7335, 495}, {"Picture1", "Form1", 0, 480, 2415, 1575},
+        {"Frame3", "Form1", 120, 2040, 2175, 2895}, {"Frame4", "Form1", 2400, 600, 2415, 4215},
+        {"Frame6", "Form1", 4920, 600, 2355, 4215}, {"Frame7", "Form1", 120, 5040, 7215, 1095},
+        {"Frame2", "Form1", 0, 6120, 7215, 615},
+        {"Label12", "Frame1", 60, 180, 1335, 255}, {"DisFileNanmeText", "Frame1", 1440, 120, 5775, 330},
+        {"Label2", "Frame3", 240, 240, 615, 255}, {"Combo1", "Frame3", 960, 240, 615, 300},
+        {"Seril_StDig", "Frame3", 1800, 240, 255, 255}, {"Command16", "Frame3", 180, 600, 915, 315},
+        {"open_file", "Frame3", 1200, 600, 915, 315}, {"Label15", "Frame3", 300, 1080, 795, 255},
+        {"MusicFileLenText", "Frame3", 1080, 1020, 855, 255}, {"SetMusicPoint", "Frame3", 180, 1380, 975, 315},
+        {"Try_Listen", "Frame3", 1440, 1380, 675, 315}, {"Label1", "Frame3", 240, 1800, 795, 255},
+        {"SetAddrText", "Frame3", 1020, 1740, 915, 285}, {"Label14", "Frame3", 130, 2100, 855, 195},
+        {"PlayPointText", "Frame3", 1020, 2040, 915, 285}, {"PlayPoint", "Frame3", 60, 2340, 1995, 195},
+        {"VolicDisPlay(0)", "Frame3", 180, 2700, 255, 195}, {"VolicDisPlay(1)", "Frame3", 420, 2700, 255, 195},
+        {"VolicDisPlay(2)", "Frame3", 660, 2700, 255, 195}, {"VolicDisPlay(3)", "Frame3", 900, 2700, 255, 195},
+        {"VolicDisPlay(4)", "Frame3", 1140, 2700, 255, 195}, {"VoilceVal", "Frame3", 1500, 2580, 555, 315},
+        {"Label3", "Frame7", 120, 240, 495, 375}, {"sound_in", "Frame7", 540, 240, 735, 300},
+        {"Label4", "Frame7", 120, 660, 375, 195}, {"SoundMon", "Frame7", 540, 600, 255, 255},
+        {"Label5", "Frame7", 840, 660, 315, 195}, {"SPKon", "Frame7", 1140, 600, 255, 255},
+        {"si_ok", "Frame7", 1440, 240, 855, 495}, {"devid_rst", "Frame7", 2700, 240, 1200, 495},
+        {"devid_pu", "Frame7", 4080, 240, 1200, 495}, {"devid_id", "Frame7", 5460, 240, 1200, 495},
+        {"Bottmp(0)", "Frame7", 1800, 720, 150, 255}, {"Bottmp(4)", "Frame7", 3240, 720, 150, 255},
+        {"Bottmp(3)", "Frame7", 4600, 720, 150, 255}, {"Bottmp(1)", "Frame7", 6000, 720, 150, 255},
+        {"CurrentRow", "Frame6", 300, 300, 1455, 315}, {"CurrentRowComm", "Frame6", 300, 660, 1455, 315},
+        {"play", "Frame6", 300, 1080, 1455, 315}, {"stop", "Frame6", 300, 1500, 1455, 315},
+        {"RecTimeText", "Frame6", 360, 1980, 1395, 315}, {"rec", "Frame6", 300, 2280, 1455, 375},
+        {"fwd", "Frame6", 300, 2760, 1455, 375}, {"erase", "Frame6", 300, 3240, 1455, 375},
+        {"erase_all", "Frame6", 300, 3780, 1455, 375},
+        {"Lift(0)", "Frame6", 1920, 1080, 150, 255}, {"Lift(1)", "Frame6", 1920, 1560, 150, 255},
+        {"Lift(2)", "Frame6", 1920, 2340, 150, 255}, {"Lift(3)", "Frame6", 1920, 2880, 150, 255},
+        {"Lift(4)", "Frame6", 1920, 3360, 150, 255}, {"Lift(5)", "Frame6", 1920, 3840, 150, 255},
+        {"Lift(6)", "Frame6", 1920, 720, 150, 255},
+        {"Play_Text", "Frame4", 420, 180, 1395, 315}, {"rd_play_addr", "Frame4", 420, 540, 1335, 375},
+        {"Rec_Text", "Frame4", 420, 960, 1395, 375}, {"rd_rec_addr", "Frame4", 420, 1320, 1335, 375},
+        {"Label6", "Frame4", 120, 1860, 135, 195}, {"St_Play_Text", "Frame4", 300, 1740, 675, 375},
+        {"Label7", "Frame4", 1020, 1860, 135, 195}, {"St_Play_Text1", "Frame4", 1140, 1740, 675, 375},
+        {"set_play_addr", "Frame4", 420, 2100, 1335, 435}, {"Label8", "Frame4", 120, 2640, 135, 255},
+        {"St_Rec_Text", "Frame4", 240, 2580, 675, 375}, {"Label9", "Frame4", 1020, 2640, 135, 255},
+        {"St_Rec_Text1", "Frame4", 1140, 2580, 675, 375}, {"set_rec_addr", "Frame4", 420, 2940, 1335, 435},
+        {"Label10", "Frame4", 120, 3540, 135, 255}, {"SetEraseText", "Frame4", 240, 3420, 675, 375},
+        {"Label11", "Frame4", 960, 3540, 195, 315}, {"SetEraseText1", "Frame4", 1140, 3420, 675, 375},
+        {"SetEraseAddrComm", "Frame4", 420, 3780, 1350, 420},
+        {"Right(0)", "Frame4", 1920, 600, 150, 255}, {"Right(1)", "Frame4", 1920, 1380, 150, 255},
+        {"Right(2)", "Frame4", 1920, 2220, 150, 255}, {"Right(3)", "Frame4", 1920, 3060, 150, 255},
+        {"Right(4)", "Frame4", 1920, 3900, 150, 255},
+        {"Label16", "Frame2", 120, 240, 6735, 375}};
     // clang-format on
-    for (const auto& [name, container, rect] : places) {
+    // 15 twips to a pixel, to the nearest pixel.
+    const auto px = [](int twips) { return (twips + 7) / 15; };
+    for (const auto& [name, container, left, top, width, height] : places) {
         auto* widget = w.findChild<QWidget*>(QString::fromLatin1(name));
         ASSERT_NE(widget, nullptr) << name;
         EXPECT_EQ(widget->parentWidget()->objectName(), container) << name;
-        EXPECT_EQ(widget->geometry(), rect) << name;
+        EXPECT_EQ(widget->geometry(), QRect(px(left), px(top), px(width), px(height))) << name;
     }
     for (QGroupBox* frame : w.findChildren<QGroupBox*>())
         for (QWidget* child : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))

@@ -76,9 +76,15 @@ TEST(Receiver, EveryReplyOfTheDecodingTable) {
             for (const auto& [index, lamp] : lamps->items())
                 lamp->setVisible(true);
         f.send(uint8_t(row.command), uint8_t(row.need), row.command >= 0x80 ? 5 : 1);
+        QByteArray told;
+        QObject::connect(&w, &Form1::replyDecoded, [&](uint8_t command, const QByteArray& reply) {
+            told = QByteArray(1, char(command)).toHex() + ":" + reply.toHex();
+        });
         for (const QByteArray& chunk : QByteArray(row.reply).split('|'))
             f.port->receive(QByteArray::fromHex(chunk));
         EXPECT_EQ(f.state(), QString::fromUtf8(row.state));
+        EXPECT_EQ(told, QByteArray::number(row.command, 16).rightJustified(2, '0') + ":" +
+                            QByteArray(row.reply).replace("|", ""));
         EXPECT_EQ(w.RinCnt + w.RinPos, 0);
         EXPECT_EQ(f.port->rThreshold, 1) << "the receive event is on again after the reply";
     }

@@ -1,7 +1,7 @@
 // Whole jobs through the window, never shown: three prompts on the simulated board with the frames on
 // the wire and the report line as written, a board carrying the wrong chip, and a board pulled out
 // during the second prompt. The player is the fake, on a clock that runs in real time.
-#include "benchconsole.h"
+#include "adapterconsole.h"
 #include "boardhost.h"
 #include "fakes.h"
 
@@ -201,7 +201,7 @@ TEST(JobSession, ABoardWithAnotherChipIsRefusedBeforeAnythingIsErased) {
 
 TEST(JobSession, ABoardPulledOutDuringTheSecondPromptEndsTheJobAtOnce) {
     JobFolder folder;
-    BenchConsole console;
+    AdapterConsole console;
     auto* player = dynamic_cast<FakeMediaPlayer*>(console.form->MMControl1);
     player->files = folder.lengths;
     PlayerClock clock(*player);

@@ -1,6 +1,6 @@
 // Reconnecting ("自动重连", --reconnect): off unless asked for; when on, a lost port is opened again
 // once its device comes back, on the fakes and on a real pseudo-terminal whose link is replaced.
-#include "benchconsole.h"
+#include "adapterconsole.h"
 #include "fakes.h"
 #include "formfixture.h"
 #include "link/linktrace.h"
@@ -182,7 +182,7 @@ TEST(Reconnect, TheRealBoxTakenDownReturnsFromItsModalLoopAndLeavesOthersAlone) 
 }
 
 TEST(Reconnect, OnAPtyWhoseLinkIsReplacedTheLinkIsLostBackOpenAndAFrameGetsThrough) {
-    BenchConsole c(BenchConsole::Reconnect::On);
+    AdapterConsole c(AdapterConsole::Reconnect::On);
     ASSERT_TRUE(c.port->portOpen()) << c.port->errorString().toStdString();
     c.boxes->onShow = [&](const FakeMessageBox::Shown& box) {
         EXPECT_TRUE(box.text.startsWith(QStringLiteral("串口 %1 已断开：").arg(c.node)));
@@ -210,7 +210,7 @@ TEST(Reconnect, OnAPtyWhoseLinkIsReplacedTheLinkIsLostBackOpenAndAFrameGetsThrou
 }
 
 TEST(Reconnect, ADeviceThatNeverComesBackIsLookedForAtMostTwiceASecondAndNothingIsOpened) {
-    BenchConsole c(BenchConsole::Reconnect::On);
+    AdapterConsole c(AdapterConsole::Reconnect::On);
     ASSERT_TRUE(c.port->portOpen());
     c.pull();
     ASSERT_TRUE(waitFor([&] { return c.form->reconnector->isWaiting(); }));

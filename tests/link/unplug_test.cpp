@@ -1,7 +1,7 @@
 // The console on a real pseudo-terminal when the bench goes wrong: the adapter pulled out while
 // the link is idle, while a frame goes out or while a reply comes in, its node removed or its line
 // hung up, and ports that will not open (absent, held by another program, not ours to open).
-#include "benchconsole.h"
+#include "adapterconsole.h"
 
 #include "form/form1.h"
 
@@ -33,7 +33,7 @@ bool waitFor(const std::function<bool()>& done) {
 TEST(Unplug, AnAdapterPulledIdleMidFrameOrMidReplyClosesTheLinkByItselfOnceWithoutSpinning) {
     for (const char* moment : {"idle", "mid-frame", "mid-reply"}) {
         SCOPED_TRACE(moment);
-        BenchConsole c;
+        AdapterConsole c;
         ASSERT_TRUE(c.port->portOpen()) << c.port->errorString().toStdString();
         if (moment == std::string("mid-frame")) {
             c.send({0x80, 0x00, 0x10, 0x00, 0x20}, 5);
@@ -73,7 +73,7 @@ TEST(Unplug, AnAdapterPulledIdleMidFrameOrMidReplyClosesTheLinkByItselfOnceWitho
 TEST(Unplug, ANodeRemovedOrALineHungUpIsNoticedByItselfAndToldWithItsOwnReason) {
     for (const bool hangUp : {false, true}) {
         SCOPED_TRACE(hangUp ? "line hung up, node kept" : "node removed, line up");
-        BenchConsole c;
+        AdapterConsole c;
         ASSERT_TRUE(c.port->portOpen());
         const qint64 runsBefore = c.port->readPathRuns();
         if (!hangUp)
@@ -94,7 +94,7 @@ TEST(Unplug, ANodeRemovedOrALineHungUpIsNoticedByItselfAndToldWithItsOwnReason) 
 }
 
 TEST(PortErrors, AnAbsentOrABusyDeviceIsNamedWithTheSystemsReasonAndARemedy) {
-    BenchConsole c;
+    AdapterConsole c;
     c.form->Command16_Click(); // closed again
     c.form->Combo1->setEditText(QStringLiteral("2"));
     c.form->Command16_Click();
@@ -127,7 +127,7 @@ TEST(PortErrors, AnAbsentOrABusyDeviceIsNamedWithTheSystemsReasonAndARemedy) {
 
 TEST(PortErrors, OneDeviceUnderTwoNamesOpensOnceAndTheBoxNamesTheProgramHoldingIt) {
     // The console holds the device through its link; a second console names the node itself.
-    BenchConsole c;
+    AdapterConsole c;
     ASSERT_TRUE(c.port->portOpen());
     const QString pid = QString::number(::getpid());
     LinkSettings settings;
@@ -194,7 +194,7 @@ TEST(PortErrors, OneDeviceUnderTwoNamesOpensOnceAndTheBoxNamesTheProgramHoldingI
 }
 
 TEST(PortErrors, ANodeThisUserMayNotOpenNamesItsGroupAndTheCommandThatAddsTheUser) {
-    BenchConsole c;
+    AdapterConsole c;
     c.form->Command16_Click();
     // Opened in a child that cannot open the node: an unprivileged user when run as root,
     // otherwise the same user with the node's permissions taken away.

@@ -1,32 +1,30 @@
 // A pseudo-terminal whose master plays the board in tests.
 #include "ptyboard.h"
 
+#include "pseudoterminal.h"
+
 #include <QSocketNotifier>
 
-#include <cerrno>
 #include <chrono>
-#include <fcntl.h>
-#include <pty.h>
-#include <sys/ioctl.h>
-#include <termios.h>
 #include <unistd.h>
 
-PtyBoard::PtyBoard(QObject* parent) : QObject(parent) {
-    char name[256] = {};
-    termios raw{};
-    cfmakeraw(&raw);
-    if (openpty(&m_master, &m_slave, name, &raw, nullptr) != 0) {
-        m_master = m_slave = -1;
+PtyBoard::PtyBoard(QObject* parent) : QObject(parent), m_pty(std::make_unique<PseudoTerminal>()) {
+    if (!m_pty->ok())
         return;
-    }
-    m_slavePath = QString::fromLocal8Bit(name);
-    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
-    m_notifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
+    m_notifier = new QSocketNotifier(m_pty->master(), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &PtyBoard::readMaster);
 }
 
 PtyBoard::~PtyBoard() {
     closeMaster();
+}
+
+bool PtyBoard::isOpen() const {
+    return m_pty->ok();
+}
+
+QString PtyBoard::slavePath() const {
+    return m_pty->slavePath();
 }
 
 qint64 PtyBoard::nowUs() {
@@ -40,38 +38,24 @@ void PtyBoard::clearReceived() {
 }
 
 void PtyBoard::send(const QByteArray& bytes) {
-    qsizetype done = 0;
-    while (m_master >= 0 && done < bytes.size()) {
-        const ssize_t n = ::write(m_master, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n > 0)
-            done += n;
-        else if (n < 0 && errno != EINTR && errno != EAGAIN)
-            break;
-    }
+    m_pty->writeAll(bytes.constData(), size_t(bytes.size()));
 }
 
 void PtyBoard::closeMaster() {
-    if (m_notifier) {
-        m_notifier->setEnabled(false);
-        delete m_notifier;
-        m_notifier = nullptr;
-    }
-    if (m_master >= 0)
-        ::close(m_master);
-    if (m_slave >= 0)
-        ::close(m_slave);
-    m_master = m_slave = -1;
+    delete m_notifier;
+    m_notifier = nullptr;
+    m_pty->close();
 }
 
 bool PtyBoard::hangUp() {
-    return m_slave >= 0 && ::ioctl(m_slave, TIOCVHANGUP) == 0;
+    return m_pty->hangUp();
 }
 
 void PtyBoard::readMaster() {
     char buf[512];
     bool any = false;
     for (;;) {
-        const ssize_t n = ::read(m_master, buf, sizeof buf);
+        const ssize_t n = ::read(m_pty->master(), buf, sizeof buf);
         if (n <= 0)
             break;
         const qint64 t = nowUs();

@@ -6,8 +6,10 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
 #include <vector>
 
+class PseudoTerminal;
 class QSocketNotifier;
 
 class PtyBoard : public QObject {
@@ -16,8 +18,8 @@ public:
     explicit PtyBoard(QObject* parent = nullptr);
     ~PtyBoard() override;
 
-    bool isOpen() const { return m_master >= 0; }
-    QString slavePath() const { return m_slavePath; }
+    bool isOpen() const;
+    QString slavePath() const;
 
     // Everything the console wrote so far, and the monotonic arrival time of each byte (us).
     const QByteArray& received() const { return m_received; }
@@ -41,9 +43,7 @@ signals:
 private:
     void readMaster();
 
-    int m_master = -1;
-    int m_slave = -1; // held open so that the pty survives the console closing its end
-    QString m_slavePath;
+    std::unique_ptr<PseudoTerminal> m_pty;
     QSocketNotifier* m_notifier = nullptr;
     QByteArray m_received;
     std::vector<qint64> m_arrivalUs;

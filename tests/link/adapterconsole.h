@@ -24,7 +24,7 @@
 #include <memory>
 #include <vector>
 
-struct BenchConsole {
+struct AdapterConsole {
     enum class Reconnect { Off, On };
 
     QTemporaryDir dir;
@@ -38,7 +38,7 @@ struct BenchConsole {
     LinkTrace trace{&traceText};
     std::unique_ptr<Form1> form;
 
-    explicit BenchConsole(Reconnect reconnect = Reconnect::Off) {
+    explicit AdapterConsole(Reconnect reconnect = Reconnect::Off) {
         plugIn();
         traceText.open(QIODevice::WriteOnly);
         LinkSettings settings;

@@ -6,8 +6,9 @@
 
 #include "form/form1.h"
 #include "link/qtserialport.h"
+#include "pseudoterminal.h"
 
-#include "../common/summary.h"
+#include "summary.h"
 
 #include <QByteArray>
 #include <QString>
@@ -20,8 +21,6 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <pty.h>
-#include <termios.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -36,29 +35,15 @@ inline qint64 nowUs() {
 // The board's end. onByte runs on the reader thread for every byte, with its arrival time.
 class PtyMaster {
 public:
-    PtyMaster() {
-        char name[256] = {};
-        termios raw{};
-        cfmakeraw(&raw);
-        if (openpty(&m_master, &m_slave, name, &raw, nullptr) == 0)
-            m_slavePath = QString::fromLocal8Bit(name);
-    }
-    ~PtyMaster() {
-        stop();
-        if (m_master >= 0)
-            ::close(m_master);
-        if (m_slave >= 0)
-            ::close(m_slave);
-    }
-    bool ok() const { return m_master >= 0; }
-    QString slavePath() const { return m_slavePath; }
+    bool ok() const { return m_pty.ok(); }
+    QString slavePath() const { return m_pty.slavePath(); }
 
     void startReading(std::function<void(uint8_t, qint64)> onByte) {
         m_onByte = std::move(onByte);
         m_reader = std::thread([this] {
             uint8_t buf[256];
             for (;;) {
-                const ssize_t n = ::read(m_master, buf, sizeof buf);
+                const ssize_t n = ::read(m_pty.master(), buf, sizeof buf);
                 const qint64 t = nowUs();
                 if (n <= 0 || m_stopping.load())
                     return;
@@ -69,29 +54,23 @@ public:
     }
     // Returns the time right after the last byte went into the pty.
     qint64 write(const QByteArray& bytes) {
-        qsizetype done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::write(m_master, bytes.constData() + done, size_t(bytes.size() - done));
-            if (n <= 0)
-                break;
-            done += n;
-        }
+        m_pty.writeAll(bytes.constData(), size_t(bytes.size()));
         return nowUs();
     }
+    ~PtyMaster() { stop(); }
     void stop() {
         if (!m_reader.joinable())
             return;
         m_stopping = true;
         // One byte from the slave side wakes the blocked reader.
         const char wake = 0;
-        [[maybe_unused]] const ssize_t n = ::write(m_slave, &wake, 1);
+        [[maybe_unused]] const ssize_t n = ::write(m_pty.slave(), &wake, 1);
         m_reader.join();
     }
 
 private:
-    int m_master = -1;
-    int m_slave = -1;
-    QString m_slavePath;
+    // Blocking: the reader thread sleeps in read() until a byte lands.
+    PseudoTerminal m_pty{PseudoTerminal::Master::Blocking};
     std::thread m_reader;
     std::atomic<bool> m_stopping{false};
     std::function<void(uint8_t, qint64)> m_onByte;
