@@ -12,7 +12,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-serialport-dev
   qt6-tools-dev qt6-l10n-tools
-  libmpg123-dev libsndfile1-dev libpulse-dev
+  libmpg123-dev libsndfile1-dev libpulse-dev libtomlplusplus-dev
   fonts-wqy-microhei
 )
 # cpack finds the programs' library dependencies with file and dpkg-shlibdeps.

@@ -73,8 +73,8 @@ void appendRow(QByteArray& out, uint16_t row) {
 const std::vector<Isd1700Model::ChipType>& Isd1700Model::chipTypes() {
     // Eight rows a second: a chip of N seconds ends at row 0x010 + 8N - 1.
     static const std::vector<ChipType> types = {
-        {"ISD1720", 0x90, 0x0AF},  {"ISD1730", 0x80, 0x0FF},  {"ISD1740", 0xB0, 0x13F},
-        {"ISD1750", 0xA8, 0x18F},  {"ISD1760", 0xA0, 0x1EF},  {"ISD1790", 0xD0, 0x2DF},
+        {"ISD1720", 0x90, 0x0AF},  {"ISD1730", 0x80, 0x0FF},  {"ISD1740", 0xB0, 0x14F},
+        {"ISD1750", 0xA8, 0x19F},  {"ISD1760", 0xA0, 0x1EF},  {"ISD1790", 0xD0, 0x2DF},
         {"ISD17120", 0xC8, 0x3CF}, {"ISD17150", 0xC0, 0x4BF}, {"ISD17180", 0xF0, 0x5AF},
         {"ISD17210", 0xE8, 0x69F}, {"ISD17240", 0xE0, 0x78F},
     };

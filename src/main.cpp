@@ -4,9 +4,12 @@
 #include "app/inspect.h"
 #include "app/language.h"
 #include "app/messagebox.h"
+#include "app/messageboxgate.h"
 #include "boardhost.h"
 #include "form/form1.h"
 #include "form/trafficmonitor.h"
+#include "job/headless.h"
+#include "job/jobwindow.h"
 #include "link/linkoptions.h"
 #include "link/linktrace.h"
 #include "link/qtserialport.h"
@@ -18,6 +21,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QTranslator>
 
 #include <cstdio>
@@ -48,15 +52,30 @@ QStringList withSimulatedBoardDefault(QStringList args) {
     }
     return args;
 }
+bool platformNamed(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        // Qt takes its options with one dash or two; --help-all shows them with two.
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
+            return true;
+    }
+    return false;
+}
+
+// A job planned or run without a window needs no display, whether or not one is there.
+bool windowless(int argc, char** argv) {
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+        if (std::strcmp(argv[i], "--plan") == 0 || std::strcmp(argv[i], "--headless") == 0)
+            return !platformNamed(argc, argv);
+    }
+    return false;
+}
+
 // No display and no platform named: the options can still be explained or refused, offscreen,
 // but the window has nowhere to open.
 bool noWindowSystem(int argc, char** argv) {
 #ifdef Q_OS_LINUX
-    for (int i = 1; i < argc; ++i) {
-        // Qt takes its options with one dash or two; --help-all shows them with two.
-        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
-            return false;
-    }
+    if (platformNamed(argc, argv))
+        return false;
     return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
            qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 #else
@@ -68,8 +87,8 @@ bool noWindowSystem(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const bool headless = noWindowSystem(argc, argv) || asksForInspect(argc, argv);
-    if (headless)
+    const bool headless = noWindowSystem(argc, argv);
+    if (headless || windowless(argc, argv) || asksForInspect(argc, argv))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillory"));
@@ -97,6 +116,35 @@ int main(int argc, char** argv) {
             "Opens the traffic monitor beside the window (also F12 or the window's context menu)."));
     parser.addOption(monitorOption);
     addInspectOptions(parser);
+    const QCommandLineOption jobOption(
+        QStringLiteral("job"),
+        QStringLiteral(
+            "Opens the prompt-loading job FILE (TOML) in a job window beside the console; with --plan "
+            "prints its plan, with --headless runs it at once without a window."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption planOption(
+        QStringLiteral("plan"),
+        QStringLiteral(
+            "With --job: prints the plan (name, from, to, duration and rows of every prompt, the rows "
+            "used and free) and exits; 0, or 2 for a job refused."));
+    const QCommandLineOption headlessOption(
+        QStringLiteral("headless"),
+        QStringLiteral(
+            "With --job: runs the job at once without showing a window or needing a display; one line "
+            "per prompt, then a summary. Enter is the next board, Ctrl-C stops."));
+    const QCommandLineOption boardsOption(
+        QStringLiteral("boards"),
+        QStringLiteral(
+            "With --job: runs the job on N boards one after another, waiting for each swap (default 1; "
+            "0: until stopped)."),
+        QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption reportOption(
+        QStringLiteral("report"),
+        QStringLiteral(
+            "With --job: appends the report, one JSON line per board, to FILE (default: beside the job "
+            "file, door.toml -> door.report.jsonl)."),
+        QStringLiteral("FILE"));
+    parser.addOptions({jobOption, planOption, headlessOption, boardsOption, reportOption});
     const QStringList arguments = withSimulatedBoardDefault(QApplication::arguments());
     if (!parser.parse(arguments))
         return refuse(parser.errorText());
@@ -135,7 +183,41 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quillory: %s; the window stays Chinese\n", qPrintable(error));
     if (inspectAsked(parser))
         return inspectFiles(parser.positionalArguments(), jsonAsked(parser));
-    if (headless) {
+
+    const QString jobPath = parser.value(jobOption);
+    for (const QCommandLineOption* jobOnly : {&planOption, &headlessOption, &boardsOption, &reportOption}) {
+        if (parser.isSet(*jobOnly) && jobPath.isEmpty())
+            return refuse(QStringLiteral("--%1 needs --job FILE").arg(jobOnly->names().constFirst()));
+    }
+    if (parser.isSet(planOption) && parser.isSet(headlessOption))
+        return refuse(QStringLiteral("--plan prints the plan, --headless runs the job: give one of them"));
+    bool boardsOk = false;
+    const int boards = parser.value(boardsOption).trimmed().toInt(&boardsOk);
+    if (!boardsOk || boards < 0)
+        return refuse(
+            QStringLiteral("--boards: \"%1\" is not accepted; give a whole number, 0 for boards until "
+                           "stopped")
+                .arg(parser.value(boardsOption)));
+    job::Planned planned;
+    QString reportPath;
+    if (!jobPath.isEmpty()) {
+        planned = job::loadJob(jobPath);
+        if (!planned.faults.empty()) {
+            for (const job::Fault& fault : planned.faults)
+                std::fprintf(stderr, "%s\n", job::faultLine(jobPath, fault).toLocal8Bit().constData());
+            return job::exitRefused;
+        }
+        if (parser.isSet(planOption)) {
+            std::fputs(job::planText(planned.plan).toLocal8Bit().constData(), stdout);
+            return job::exitOk;
+        }
+        reportPath =
+            parser.isSet(reportOption) ? parser.value(reportOption) : job::defaultReportPath(jobPath);
+        if (!job::reportWritable(reportPath, &error))
+            return refuse(QStringLiteral("--report: cannot write \"%1\": %2").arg(reportPath, error));
+    }
+    const bool jobHeadless = !jobPath.isEmpty() && parser.isSet(headlessOption);
+    if (headless && !jobHeadless) {
         std::fprintf(stderr, "quillory: no window system to open the console on (DISPLAY is not set)\n");
         return 1;
     }
@@ -170,19 +252,38 @@ int main(int argc, char** argv) {
     auto fileDialog = std::make_unique<QtFileDialog>();
     QtFileDialog* dialog = fileDialog.get();
     platform.fileDialog = std::move(fileDialog);
-    auto messageBox = std::make_unique<QtMessageBox>();
-    QtMessageBox* boxes = messageBox.get();
-    platform.messageBox = std::move(messageBox);
+    // Every box passes a gate, so that a job can take the boxes of its steps for itself.
+    std::unique_ptr<MessageBox> shownBoxes;
+    QtMessageBox* boxes = nullptr;
+    if (jobHeadless) {
+        shownBoxes = std::make_unique<job::PrintedMessageBox>();
+    } else {
+        auto qtBoxes = std::make_unique<QtMessageBox>();
+        boxes = qtBoxes.get();
+        shownBoxes = std::move(qtBoxes);
+    }
+    auto gate = std::make_unique<MessageBoxGate>(std::move(shownBoxes));
+    MessageBoxGate* boxGate = gate.get();
+    platform.messageBox = std::move(gate);
 
     Form1 form(std::move(platform));
+    if (jobHeadless) {
+        const QString absoluteJob = QFileInfo(jobPath).absoluteFilePath();
+        return job::runHeadless(form, *boxGate, planned.plan, {absoluteJob, reportPath, boards});
+    }
     form.reconnectAction->setChecked(link.reconnect);
     if (const QString warning = captionFontWarning(form); !warning.isEmpty())
         std::fprintf(stderr, "%s\n", qPrintable(warning));
     // Boxes and the dialog are modal to the window once it exists.
     boxes->setParent(&form);
     dialog->setParent(&form);
+    job::JobDesk jobs(form, *boxGate, {boards, parser.value(reportOption)});
     form.show();
     if (parser.isSet(monitorOption))
         form.Monitor->show();
-    return QApplication::exec();
+    if (!jobPath.isEmpty())
+        jobs.showJob(jobPath, planned.plan);
+    const int code = QApplication::exec();
+    // A job run from --job ends the program with its own exit code.
+    return !jobPath.isEmpty() && jobs.lastExitCode() >= 0 ? jobs.lastExitCode() : code;
 }

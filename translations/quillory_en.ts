@@ -336,6 +336,179 @@ The device is not present now</translation>
     </message>
 </context>
 <context>
+    <name>JobText</name>
+    <message>
+        <source>任务 %1：%2 个提示音，%3，串口 %4，报告 %5</source>
+        <translation>Job %1: %2 prompts, %3, port %4, report %5</translation>
+    </message>
+    <message>
+        <source>第 %1 块板</source>
+        <translation>Board %1</translation>
+    </message>
+    <message>
+        <source>还剩 %1</source>
+        <translation>%1 left</translation>
+    </message>
+    <message>
+        <source>第 %1 块板：%2，%3</source>
+        <translation>Board %1: %2, %3</translation>
+    </message>
+    <message>
+        <source>第 %1 块板：%2</source>
+        <translation>Board %1: %2</translation>
+    </message>
+    <message>
+        <source>请换上第 %1 块板，然后按回车（板上带适配器的，拔下再接上即可）</source>
+        <translation>Put board %1 on, then press Enter (with an adapter on the board: pull it out and plug the next one in)</translation>
+    </message>
+    <message>
+        <source>%1 块板：%2；报告 %3</source>
+        <translation>%1 boards: %2; report %3</translation>
+    </message>
+    <message>
+        <source>名称“%1”已在第 %2 行用过</source>
+        <translation>the name &quot;%1&quot; is taken already, on line %2</translation>
+    </message>
+    <message>
+        <source>无法读取音频文件“%1”：%2</source>
+        <translation>cannot read the sound file &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>to %1 超出了文件的长度 %2</source>
+        <translation>to %1 is past the end of the file, %2</translation>
+    </message>
+    <message>
+        <source>from %1 不在文件之内（文件长 %2）</source>
+        <translation>from %1 is not within the file (it lasts %2)</translation>
+    </message>
+    <message>
+        <source>from %1 须在 to %2 之前</source>
+        <translation>from %1 must come before to %2</translation>
+    </message>
+    <message>
+        <source>提示音“%1”占 %2-%3，超出 %4 的最后一行 %5：长了 %6 行（%7）</source>
+        <translation>prompt &quot;%1&quot; takes %2-%3, past the %4&apos;s last row %5: %6 rows (%7) too long</translation>
+    </message>
+    <message>
+        <source>提示音“%1”（%2-%3）与第 %4 行的“%5”（%6-%7）重叠</source>
+        <translation>prompt &quot;%1&quot; (%2-%3) overlaps &quot;%5&quot; (%6-%7) on line %4</translation>
+    </message>
+    <message>
+        <source>任务里没有提示音（[[prompt]]）</source>
+        <translation>the job has no prompts ([[prompt]])</translation>
+    </message>
+    <message>
+        <source>无法读取任务文件：%1</source>
+        <translation>cannot read the job file: %1</translation>
+    </message>
+    <message>
+        <source>%1：已用 %2 行，空闲 %3 行（%4），共 %5 行（%6-%7）
+</source>
+        <translation>%1: %2 rows used, %3 free (%4), %5 in all (%6-%7)
+</translation>
+    </message>
+    <message>
+        <source>操作员按了停止</source>
+        <translation>stopped by the operator</translation>
+    </message>
+    <message>
+        <source>板子在 %1 秒内没有应答 %2</source>
+        <translation>the board did not answer %2 within %1 s</translation>
+    </message>
+    <message>
+        <source>串口断开：%1</source>
+        <translation>the port was lost: %1</translation>
+    </message>
+    <message>
+        <source>声音没有在 to 处停下</source>
+        <translation>the sound did not stop at to</translation>
+    </message>
+    <message>
+        <source>无法打开串口 %1</source>
+        <translation>cannot open port %1</translation>
+    </message>
+    <message>
+        <source>板上的芯片是 %1，任务要求 %2</source>
+        <translation>the board carries %1, the job is for %2</translation>
+    </message>
+    <message>
+        <source>芯片擦除后 %1 秒内没有就绪</source>
+        <translation>the chip was not ready within %1 s of erasing</translation>
+    </message>
+    <message>
+        <source>无法打开音频文件“%1”</source>
+        <translation>cannot open the sound file &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>芯片拒绝了 SET_REC %1-%2</source>
+        <translation>the chip refused SET_REC %1-%2</translation>
+    </message>
+    <message>
+        <source>SET_REC 的应答没有启动播放器</source>
+        <translation>the answer to SET_REC did not start the player</translation>
+    </message>
+    <message>
+        <source>记录指针 %1，与预期的 %2 差一行（容许）</source>
+        <translation>record pointer %1, one row from the expected %2 (tolerated)</translation>
+    </message>
+    <message>
+        <source>记录指针应为 %1，读到 %2</source>
+        <translation>record pointer should be %1, read %2</translation>
+    </message>
+    <message>
+        <source>%1 个提示音中有 %2 个失败</source>
+        <translation>%2 of %1 prompts failed</translation>
+    </message>
+    <message>
+        <source>报告没有写入 %1：%2</source>
+        <translation>the report was not written to %1: %2</translation>
+    </message>
+    <message>
+        <source>未知的键“%1”</source>
+        <translation>unknown key &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>缺少键“%1”</source>
+        <translation>missing key &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>“%1”须为字符串</source>
+        <translation>&quot;%1&quot; must be a string</translation>
+    </message>
+    <message>
+        <source>“%1”须为整数</source>
+        <translation>&quot;%1&quot; must be an integer</translation>
+    </message>
+    <message>
+        <source>“%1”须在 %2 到 %3 之间，而不是 %4</source>
+        <translation>&quot;%1&quot; must be from %2 to %3, not %4</translation>
+    </message>
+    <message>
+        <source>“%1”须为 &quot;mm:ss:hh&quot; 形式的时间或 0 到 2147483647 之间的毫秒数</source>
+        <translation>&quot;%1&quot; must be a time &quot;mm:ss:hh&quot; or milliseconds from 0 to 2147483647</translation>
+    </message>
+    <message>
+        <source>TOML 语法错误：%1</source>
+        <translation>TOML syntax error: %1</translation>
+    </message>
+    <message>
+        <source>未知的芯片“%1”：可选 %2</source>
+        <translation>unknown chip &quot;%1&quot;: give one of %2</translation>
+    </message>
+    <message>
+        <source>“erase”须为 &quot;all&quot; 或 &quot;none&quot;，而不是“%1”</source>
+        <translation>&quot;erase&quot; must be &quot;all&quot; or &quot;none&quot;, not &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>“prompt”须写成 [[prompt]] 表</source>
+        <translation>&quot;prompt&quot; must be written as [[prompt]] tables</translation>
+    </message>
+    <message>
+        <source>start_row %1 低于 0x010：0x010 以下的行存放芯片自带的音效</source>
+        <translation>start_row %1 is below 0x010: the rows below it hold the chip&apos;s own sound effects</translation>
+    </message>
+</context>
+<context>
     <name>MonitorWindow</name>
     <message>
         <source>通信监视</source>
@@ -652,6 +825,141 @@ Silence %8 ms at the start, %9 ms at the end (below -50 dBFS)</translation>
     <message>
         <source>应答长度“%1”无效：请填 0 到 16 之间的整数</source>
         <translation>Reply length &quot;%1&quot; is not valid: give a whole number from 0 to 16</translation>
+    </message>
+</context>
+<context>
+    <name>job::JobDesk</name>
+    <message>
+        <source>录音任务…</source>
+        <translation>Recording job…</translation>
+    </message>
+    <message>
+        <source>请选择录音任务</source>
+        <translation>Choose a recording job</translation>
+    </message>
+    <message>
+        <source>录音任务|*.toml|所有文件|*.*</source>
+        <extracomment>Pairs of a description and its file pattern, split by &quot;|&quot;; the patterns stay as they are.</extracomment>
+        <translation>Recording jobs|*.toml|All files|*.*</translation>
+    </message>
+</context>
+<context>
+    <name>job::JobWindow</name>
+    <message>
+        <source>计划中</source>
+        <translation>planned</translation>
+    </message>
+    <message>
+        <source>录音中</source>
+        <translation>recording</translation>
+    </message>
+    <message>
+        <source>已校验</source>
+        <translation>verified</translation>
+    </message>
+    <message>
+        <source>失败</source>
+        <translation>failed</translation>
+    </message>
+    <message>
+        <source>已中断</source>
+        <translation>interrupted</translation>
+    </message>
+    <message>
+        <source>未运行</source>
+        <translation>not run</translation>
+    </message>
+    <message>
+        <source>录音任务</source>
+        <translation>Recording job</translation>
+    </message>
+    <message>
+        <source>打开任务…</source>
+        <translation>Open job…</translation>
+    </message>
+    <message>
+        <source>名称</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>文件</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>起点</source>
+        <translation>From</translation>
+    </message>
+    <message>
+        <source>终点</source>
+        <translation>To</translation>
+    </message>
+    <message>
+        <source>时长</source>
+        <translation>Duration</translation>
+    </message>
+    <message>
+        <source>行</source>
+        <translation>Rows</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>State</translation>
+    </message>
+    <message>
+        <source>开始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>下一块板</source>
+        <translation>Next board</translation>
+    </message>
+    <message>
+        <source>提示音</source>
+        <translation>Prompt</translation>
+    </message>
+    <message>
+        <source>任务</source>
+        <translation>Job</translation>
+    </message>
+    <message>
+        <source>录音任务 — %1</source>
+        <translation>Recording job — %1</translation>
+    </message>
+    <message>
+        <source>%1：%2 个提示音，%3，串口 %4</source>
+        <translation>%1: %2 prompts, %3, port %4</translation>
+    </message>
+    <message>
+        <source>剩余 %1</source>
+        <translation>%1 left</translation>
+    </message>
+    <message>
+        <source>按“开始”在串口 %1 的板子上录音</source>
+        <translation>Press Start to record onto the board on port %1</translation>
+    </message>
+    <message>
+        <source>第 %1 块板</source>
+        <translation>Board %1</translation>
+    </message>
+    <message>
+        <source>第 %1 块板：%2</source>
+        <translation>Board %1: %2</translation>
+    </message>
+    <message>
+        <source>请换上第 %1 块板，然后按“下一块板”（板上带适配器的，拔下再接上即可）</source>
+        <translation>Put board %1 on, then press Next board (with an adapter on the board: pull it out and plug the next one in)</translation>
+    </message>
+    <message>
+        <source>任务无法运行：%1</source>
+        <translation>The job cannot run: %1</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1: %2</translation>
     </message>
 </context>
 </TS>

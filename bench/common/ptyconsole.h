@@ -83,6 +83,7 @@ public:
     void setFileName(const QString& path) override { m_fileName = path; }
     QString fileName() const override { return m_fileName; }
     void setFrom(int32_t) override {}
+    void setTo(int32_t) override {}
     int32_t length() const override { return 0; }
     int32_t mode() const override { return mciModeNotOpen; }
     void setUpdateInterval(int32_t ms) override { m_interval = ms; }

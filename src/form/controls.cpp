@@ -234,3 +234,14 @@ void Form1::setTabOrder() {
     if (!order.empty())
         order.front().second->setFocus();
 }
+
+void Form1::setOperationsEnabled(bool enabled) {
+    // The volume button only colours the level display, so it stays.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        if (button != VoilceVal)
+            button->setEnabled(enabled);
+    for (QWidget* entry : std::initializer_list<QWidget*>{
+             Combo1, PlayPoint, SetAddrText, St_Play_Text, St_Play_Text1, St_Rec_Text, St_Rec_Text1,
+             SetEraseText, SetEraseText1, sound_in, SoundMon, SPKon})
+        entry->setEnabled(enabled);
+}

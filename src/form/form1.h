@@ -214,6 +214,10 @@ public:
 
     // ---- Audio source player ----
     void open_file_Click();
+    // What the open button does once a file is chosen: the file opened and held at its start, the
+    // position and cue texts at 00:00:00 and its length shown. False, with the file dropped and the
+    // operator told, when it cannot be opened.
+    bool openSourceFile(const QString& path);
     void Try_Listen_Click();
     void MMControl1_StatusUpdate();
     void PlayPoint_Change();
@@ -229,6 +233,10 @@ public:
 
     // ---- Traffic monitor ----
     TrafficMonitor* Monitor = nullptr;
+
+    // The buttons, boxes and the slider that send to the board or move the player, all at once: off
+    // while something else (a recording job) drives the board through the window.
+    void setOperationsEnabled(bool enabled);
 
 signals:
     // The receiver has decoded an answer: the command it answers (SendCmd) and its bytes, from

@@ -73,18 +73,21 @@ void Form1::open_file_Click() {
         MsgBox(pickFileText());
         return;
     }
+    openSourceFile(CommonDialog1->FileName);
+}
 
+bool Form1::openSourceFile(const QString& path) {
     MMControl1->setCommand(QStringLiteral("close"));
     MMControl1->setUpdateInterval(0);
     MMControl1->setShareable(true);
-    MusicFileName = CommonDialog1->FileName;
+    MusicFileName = path;
     MMControl1->setFileName(MusicFileName);
     DisFileNanmeText->setText(MMControl1->fileName());
 
     TryListenFlag = false;
     ListenOn = false;
     if (!stopAndOpen(*this))
-        return;
+        return false;
     DisFileNanmeText->setToolTip(tr("正在分析声音……"));
     sourceAnalyser->start(MusicFileName);
     // Played and paused at once, the file is held at its start with no status events.
@@ -100,6 +103,7 @@ void Form1::open_file_Click() {
     PointMode = scale.mode;
     MusicFileLenText->setText(DipPlayPosit(length));
     PlayPosit = 0;
+    return true;
 }
 
 void Form1::setUpSourceFigures() {

@@ -43,6 +43,7 @@ void TrafficMonitor::show() {
     if (first) {
         m_window = std::make_unique<MonitorWindow>(*m_log, [this](const TypedFrame& typed) { send(typed); });
         m_window->setFont(m_form.font());
+        m_window->setSendLineEnabled(m_sendLineEnabled);
         // Beside the main window where the screen has room, so that both are in sight.
         const QRect main = m_form.frameGeometry();
         if (const QScreen* screen = m_form.screen()) {
@@ -62,4 +63,10 @@ void TrafficMonitor::show() {
 void TrafficMonitor::send(const TypedFrame& typed) {
     if (!typed.frame.empty())
         m_form.sendFrame(typed.frame, typed.replyLength);
+}
+
+void TrafficMonitor::setSendLineEnabled(bool enabled) {
+    m_sendLineEnabled = enabled;
+    if (m_window)
+        m_window->setSendLineEnabled(enabled);
 }

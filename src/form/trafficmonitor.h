@@ -33,6 +33,8 @@ public:
     // A typed frame goes out through the window's send path, with its reply length counted from a
     // fresh start.
     void send(const TypedFrame& typed);
+    // The window's send line on or off, also for a window not opened yet.
+    void setSendLineEnabled(bool enabled);
 
 private:
     Form1& m_form;
@@ -40,4 +42,5 @@ private:
     std::unique_ptr<TrafficLog> m_log;
     std::unique_ptr<MonitorWindow> m_window;
     QAction* m_action = nullptr;
+    bool m_sendLineEnabled = true;
 };

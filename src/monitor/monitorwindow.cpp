@@ -198,6 +198,11 @@ void MonitorWindow::tell(const QString& text, bool trouble) {
     messageLabel->setText(text);
 }
 
+void MonitorWindow::setSendLineEnabled(bool enabled) {
+    for (QWidget* part : std::initializer_list<QWidget*>{frameEdit, lengthEdit, sendButton})
+        part->setEnabled(enabled);
+}
+
 void MonitorWindow::sendTyped() {
     const TypedFrame typed = readTypedFrame(frameEdit->text(), lengthEdit->text());
     if (!typed.ok()) {

@@ -41,6 +41,8 @@ public:
     std::function<QString()> askSavePath;
 
     void sendTyped();
+    // The send line as a whole, off while something else drives the board.
+    void setSendLineEnabled(bool enabled);
     void copySelected();
     void saveAs();
     // The frames sent from the line, oldest first.

@@ -53,6 +53,11 @@ void AudioPlayer::setFrom(int32_t ms) {
     m_fromSet = true;
 }
 
+void AudioPlayer::setTo(int32_t ms) {
+    m_to = ms < 0 ? -1 : ms;
+    ++m_toWrites;
+}
+
 int32_t AudioPlayer::length() const {
     return m_decoder ? m_decoder->lengthMs() : 0;
 }
@@ -108,6 +113,7 @@ void AudioPlayer::close() {
     m_heldFrame = 0;
     m_fromSet = false;
     m_from = 0;
+    m_to = -1;
 }
 
 void AudioPlayer::play() {
@@ -141,10 +147,12 @@ void AudioPlayer::stop() {
 void AudioPlayer::beginRun(int64_t startFrame) {
     haltOutput();
     m_heldFrame = startFrame;
-    if (startFrame >= m_decoder->frames() || !m_decoder->seek(startFrame)) {
+    // The frame at To is the first one not played.
+    m_runEnd = m_to < 0 ? m_decoder->frames() : std::min(m_decoder->frameAtMs(m_to), m_decoder->frames());
+    m_runToWrites = m_toWrites;
+    if (startFrame >= m_runEnd || !m_decoder->seek(startFrame)) {
         // A cue at or past the end plays nothing: the file is at its end at once.
-        m_mode = mciModeStop;
-        m_heldFrame = 0;
+        finishRun();
         return;
     }
     m_mode = mciModePlay;
@@ -199,6 +207,8 @@ void AudioPlayer::finishRun() {
     haltOutput();
     m_mode = mciModeStop;
     m_heldFrame = 0;
+    if (m_toWrites == m_runToWrites)
+        m_to = -1;
 }
 
 int64_t AudioPlayer::elapsedFrames() const {
@@ -210,7 +220,7 @@ int64_t AudioPlayer::currentFrame() const {
     if (!m_running || !m_decoder)
         return m_heldFrame;
     const int64_t heard = m_output.isOpen() ? m_output.playedFrames() : std::min(elapsedFrames(), m_decoded);
-    return std::min(m_runStart + heard, m_decoder->frames());
+    return std::min(m_runStart + heard, m_runEnd);
 }
 
 void AudioPlayer::feed() {
@@ -243,7 +253,13 @@ void AudioPlayer::feedOutput() {
         }
         if (m_decoderDone)
             break;
-        const int64_t frames = std::min<int64_t>(m_output.writable() / bytesPerFrame, kChunkFrames);
+        // Nothing past To is read, so nothing past it can be heard.
+        const int64_t left = m_runEnd - (m_runStart + m_decoded);
+        if (left <= 0) {
+            m_decoderDone = true;
+            break;
+        }
+        const int64_t frames = std::min({m_output.writable() / bytesPerFrame, kChunkFrames, left});
         if (frames <= 0)
             break;
         m_scratch.resize(static_cast<size_t>(frames * m_decoder->channels()));
@@ -276,7 +292,7 @@ void AudioPlayer::startClockRun(int64_t startFrame) {
 void AudioPlayer::feedClock() {
     // Without an output the decoded sound is consumed at the real rate, so that the position, the end
     // of the file and Mode behave as when it is heard.
-    const int64_t due = std::min(elapsedFrames(), m_decoder->frames() - m_runStart);
+    const int64_t due = std::min(elapsedFrames(), m_runEnd - m_runStart);
     const int64_t channels = m_decoder->channels();
     while (!m_decoderDone && m_decoded < due) {
         const int64_t frames = std::min(due - m_decoded, kChunkFrames);
@@ -287,6 +303,6 @@ void AudioPlayer::feedClock() {
         else
             m_decoded += got;
     }
-    if (m_decoderDone || m_runStart + m_decoded >= m_decoder->frames())
+    if (m_decoderDone || m_runStart + m_decoded >= m_runEnd)
         finishRun();
 }

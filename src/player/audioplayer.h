@@ -28,6 +28,7 @@ public:
     void setFileName(const QString& path) override { m_fileName = path; }
     QString fileName() const override { return m_fileName; }
     void setFrom(int32_t ms) override;
+    void setTo(int32_t ms) override;
     int32_t length() const override;
     int32_t mode() const override { return m_mode; }
     void setUpdateInterval(int32_t ms) override;
@@ -72,6 +73,10 @@ private:
     QString m_openError;
     int32_t m_from = 0;
     bool m_fromSet = false;
+    int32_t m_to = -1; // -1: to the end of the file
+    // Reaching the end of a run forgets only the To that run was started with, not one written since.
+    quint64 m_toWrites = 0;
+    quint64 m_runToWrites = 0;
     int32_t m_updateInterval = 0;
     bool m_shareable = false;
     int32_t m_mode = mciModeNotOpen;
@@ -94,6 +99,7 @@ private:
     quint64 m_runId = 0;
     bool m_running = false;
     int64_t m_runStart = 0;
+    int64_t m_runEnd = 0;  // the frame the run stops before: To's, or the file's end
     int64_t m_decoded = 0; // frames read from the decoder during this run
     bool m_decoderDone = false;
     QElapsedTimer m_clock;

@@ -28,7 +28,12 @@ public:
     virtual void setFileName(const QString& path) = 0;
     virtual QString fileName() const = 0;
     virtual void setFrom(int32_t ms) = 0; // start of the next "Play"
-    virtual int32_t length() const = 0;   // ms; known when "Open" returns
+    // End of the sound (ms), as the media control's To: a "Play" stops by itself there, Mode stopped
+    // and the file held at its start as at the file's end, and nothing after it is heard. Written while
+    // playing, it applies from the next "Play" (a "Play" that resumes a pause included); reaching it,
+    // "close" and "Open" forget it. A negative value plays to the end of the file.
+    virtual void setTo(int32_t ms) = 0;
+    virtual int32_t length() const = 0; // ms; known when "Open" returns
     virtual int32_t mode() const = 0;
     virtual void setUpdateInterval(int32_t ms) = 0; // 0 stops StatusUpdate
     virtual int32_t updateInterval() const = 0;

@@ -4,6 +4,7 @@
 // /dev/serial/by-id/... when an adapter comes back.
 #pragma once
 
+#include "app/messageboxgate.h"
 #include "fakes.h"
 #include "link/linktrace.h"
 #include "link/qtserialport.h"
@@ -31,6 +32,8 @@ struct AdapterConsole {
     std::unique_ptr<PtyBoard> board;
     QtSerialPort* port = nullptr;
     FakeMessageBox* boxes = new FakeMessageBox;
+    // Boxes show through to the fake unless something (a job) catches them.
+    MessageBoxGate* gate = new MessageBoxGate(std::unique_ptr<MessageBox>(boxes));
     QBuffer traceText;
     LinkTrace trace{&traceText};
     std::unique_ptr<Form1> form;
@@ -46,7 +49,7 @@ struct AdapterConsole {
         port->setTrace(&trace);
         form = std::make_unique<Form1>(Form1::Platform{std::move(serial), std::make_unique<FakeMediaPlayer>(),
                                                        std::make_unique<FakeFileDialog>(),
-                                                       std::unique_ptr<MessageBox>(boxes)});
+                                                       std::unique_ptr<MessageBox>(gate)});
         form->reconnectAction->setChecked(reconnect == Reconnect::On);
         form->Combo1->setEditText(QStringLiteral("1"));
         form->Command16_Click();

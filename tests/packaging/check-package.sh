@@ -118,8 +118,9 @@ answer=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/qui
     fail "quillory --language en without a window system exited 0"
 grep -q 'translation' <<<"$answer" && fail "the unpacked quillory does not find its translation: $answer"
 grep -q 'no window system' <<<"$answer" || fail "quillory --language en without a window system: $answer"
-# The window's caption is held in the program as a UTF-16 text.
-strings -e l "$root/usr/bin/quillory" | grep -qxF "Quillory.exe  Version:$version" ||
+# The window's caption is held in the program as a UTF-16 text. grep reads to the end (no -q): a grep
+# that stops at the first match leaves strings to die of SIGPIPE, which pipefail takes for a failure.
+strings -e l "$root/usr/bin/quillory" | grep -xF "Quillory.exe  Version:$version" >/dev/null ||
     fail "the window's caption is not \"Quillory.exe  Version:$version\""
 
 if [[ $failures -gt 0 ]]; then

@@ -298,6 +298,48 @@ TEST_P(Contract, AStartPointDoesNotOutliveItsFile) {
     EXPECT_EQ(state(), std::pair(M::mciModePlay, int64_t{0}));
 }
 
+TEST_P(Contract, ToEndsEveryPlayOfTheRunThereUntilReached) {
+    open(rig->file("to.wav", kTwoSeconds));
+    int64_t furthest = 0;
+    const auto endOfRun = [&] {
+        furthest = std::max(furthest, rig->position());
+        return p().mode() != M::mciModePlay;
+    };
+    p().setFrom(500);
+    p().setTo(800);
+    const int64_t start = rig->nowMs();
+    words("Play");
+    ASSERT_TRUE(rig->passUntil([&] { return rig->position() >= 600 || endOfRun(); }));
+    // A pause and a resume keep the end; a To written meanwhile waits for the next "Play".
+    words("Pause Play");
+    p().setTo(1900);
+    ASSERT_TRUE(rig->passUntil(endOfRun));
+    EXPECT_GE(rig->nowMs() - start, 300 - 5);
+    EXPECT_LE(furthest, 800);
+    EXPECT_EQ(state(), std::pair(M::mciModeStop, int64_t{0}));
+    // 1900, written while the first run played, ends the next one; reached, it is forgotten.
+    p().setFrom(1800);
+    words("Play");
+    ASSERT_TRUE(rig->passUntil(endOfRun));
+    EXPECT_LE(furthest, 1900);
+    p().setFrom(1950);
+    words("Play");
+    EXPECT_EQ(p().mode(), M::mciModePlay);
+    ASSERT_TRUE(rig->passUntil(endOfRun));
+    EXPECT_GT(furthest, 1900);
+    // "close" forgets it too, and a To at or before the start plays nothing.
+    p().setTo(100);
+    words("close");
+    open(rig->file("to.wav", kTwoSeconds));
+    p().setFrom(1950);
+    words("Play");
+    EXPECT_EQ(p().mode(), M::mciModePlay);
+    p().setTo(300);
+    p().setFrom(300);
+    words("Play");
+    EXPECT_EQ(state(), std::pair(M::mciModeStop, int64_t{0}));
+}
+
 TEST_P(Contract, AFileThatPlaysToItsEndIsHeldAtItsStart) {
     open(rig->file("end.wav", kShort));
     rig->player().setFrom(1000);

@@ -84,6 +84,17 @@ TEST(Isd1700Model, RecordingStopsByItselfWhenTheMemoryIsFull) {
     EXPECT_EQ(chip.status0() & M::FULL, 0);
 }
 
+TEST(Isd1700Model, EveryModelHoldsEightRowsASecond) {
+    const std::pair<const char*, uint16_t> last[] = {
+        {"ISD1720", 0x0AF},  {"ISD1730", 0x0FF},  {"ISD1740", 0x14F},  {"ISD1750", 0x19F},
+        {"ISD1760", 0x1EF},  {"ISD1790", 0x2DF},  {"ISD17120", 0x3CF}, {"ISD17150", 0x4BF},
+        {"ISD17180", 0x5AF}, {"ISD17210", 0x69F}, {"ISD17240", 0x78F},
+    };
+    ASSERT_EQ(M::chipTypes().size(), std::size(last));
+    for (const auto& [name, row] : last)
+        EXPECT_EQ(M::chipTypeNamed(QString::fromLatin1(name))->lastRow, row) << name;
+}
+
 TEST(Isd1700Model, AddressCommandsActOnTheGivenRows) {
     M chip = poweredUp();
     chip.receive(hex("81 0040 0047"), 0);

@@ -229,6 +229,7 @@ void FakeMediaPlayer::close() {
     m_length = 0;
     m_position = 0;
     m_from.reset();
+    m_to.reset();
 }
 
 void FakeMediaPlayer::play() {
@@ -240,11 +241,14 @@ void FakeMediaPlayer::play() {
         return;
     }
     m_mode = mciModePlay;
-    if (m_position >= m_length) {
+    m_runEnd = m_to ? std::min(*m_to, m_length) : m_length;
+    m_toWritten = false;
+    if (m_position >= m_runEnd) {
         // A start at or past the end plays nothing.
         m_mode = mciModeStop;
         m_position = 0;
         m_runStarting = false;
+        m_to.reset();
         return;
     }
     m_runStarting = true;
@@ -254,9 +258,11 @@ void FakeMediaPlayer::advance(int64_t ms) {
     for (int64_t i = 0; i < ms; ++i) {
         if (std::exchange(m_runStarting, false) && !soundOutput)
             emit notice(QStringLiteral("没有可用的声音输出设备，播放将静音进行"));
-        if (m_mode == mciModePlay && ++m_position >= m_length) {
+        if (m_mode == mciModePlay && ++m_position >= m_runEnd) {
             m_mode = mciModeStop;
             m_position = 0;
+            if (!m_toWritten)
+                m_to.reset();
         }
         if (m_updateInterval > 0 && ++m_sinceStatus >= m_updateInterval) {
             m_sinceStatus = 0;

@@ -128,8 +128,8 @@ private:
 
 // The player as the audio engine behaves (the same contract suite runs on both), on a clock the test
 // turns: files of known length, a position that runs while playing, a file held at its start after
-// "Open", "Stop" and its end, From for the next "Play", StatusUpdate every UpdateInterval, and without a
-// sound output one notice per play.
+// "Open", "Stop" and its end, From for the next "Play", To where a play stops, StatusUpdate every
+// UpdateInterval, and without a sound output one notice per play.
 class FakeMediaPlayer final : public MediaPlayer {
 public:
     void setCommand(const QString& word) override;
@@ -137,6 +137,10 @@ public:
     void setFileName(const QString& path) override { m_fileName = path; }
     QString fileName() const override { return m_fileName; }
     void setFrom(int32_t ms) override;
+    void setTo(int32_t ms) override {
+        m_to = ms < 0 ? std::nullopt : std::optional<int32_t>(ms);
+        m_toWritten = true;
+    }
     int32_t length() const override { return m_length; }
     int32_t mode() const override { return m_mode; }
     void setUpdateInterval(int32_t ms) override;
@@ -174,6 +178,9 @@ private:
     int32_t m_mode = mciModeNotOpen;
     int64_t m_position = 0;
     std::optional<int32_t> m_from;
+    std::optional<int32_t> m_to;
+    bool m_toWritten = false; // since the run under way began: reaching its end keeps that To
+    int32_t m_runEnd = 0;     // where the run under way stops: To, or the file's end
     int32_t m_updateInterval = 0;
     int32_t m_sinceStatus = 0;
     bool m_runStarting = false; // a "Play" whose output opens at the next tick

@@ -1,0 +1,160 @@
+// The job file and the planner without a window: rows from durations, the last row of every model,
+// the plan as --plan prints it, and a job refused with every fault at its line and column.
+#include "job/jobplan.h"
+#include "link/devicetable.h"
+
+#include <QMap>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+job::Planned plan(const char* text) {
+    // Lengths of the job's sound files; any other file is not there.
+    const QMap<QString, int64_t> lengths{
+        {"/job/five.wav", 5000}, {"/job/a.wav", 3000}, {"/job/b.wav", 5000}, {"/job/long.wav", 59900}};
+    return job::planJobText(text, QStringLiteral("/job"), [&](const QString& path) {
+        return lengths.contains(path) ? job::AudioFacts{true, {}, lengths.value(path)}
+                                      : job::AudioFacts{false, QStringLiteral("文件不存在"), 0};
+    });
+}
+
+QStringList faultLines(const job::Planned& planned) {
+    QStringList lines;
+    for (const job::Fault& fault : planned.faults)
+        lines << job::faultLine(QStringLiteral("job.toml"), fault);
+    return lines;
+}
+
+} // namespace
+
+TEST(Planner, RowsCoverTheSoundAndTheLeadIn) {
+    struct Case {
+        int64_t soundMs;
+        int leadInMs, khz;
+        int64_t rows;
+    };
+    for (const Case& c :
+         {Case{5000, 100, 8, 41}, Case{4900, 100, 8, 40}, Case{5000, 0, 8, 40}, Case{5000, 100, 4, 21},
+          Case{1000, 0, 12, 12}, Case{1001, 0, 12, 13}, Case{1, 0, 8, 1}})
+        EXPECT_EQ(job::rowsFor(c.soundMs, c.leadInMs, c.khz), c.rows)
+            << c.soundMs << " " << c.leadInMs << " " << c.khz;
+}
+
+TEST(Planner, EveryModelEndsAtItsLastRow) {
+    const std::pair<const char*, int> last[] = {
+        {"ISD1720", 0x0AF},  {"ISD1730", 0x0FF},  {"ISD1740", 0x14F},  {"ISD1750", 0x19F},
+        {"ISD1760", 0x1EF},  {"ISD1790", 0x2DF},  {"ISD17120", 0x3CF}, {"ISD17150", 0x4BF},
+        {"ISD17180", 0x5AF}, {"ISD17210", 0x69F}, {"ISD17240", 0x78F},
+    };
+    ASSERT_EQ(deviceModels().size(), std::size(last));
+    for (const auto& [name, row] : last) {
+        const DeviceModel* model = deviceModelNamed(QString::fromLatin1(name).toLower());
+        ASSERT_TRUE(model) << name;
+        EXPECT_EQ(model->lastRow(), row) << name;
+        EXPECT_EQ(deviceModelWithId(model->id), model);
+    }
+}
+
+TEST(Planner, PromptsFollowEachOtherWithTheirGapsAndFromAndTo) {
+    const job::Planned planned = plan(R"(chip = "isd1760"
+gap_rows = 2
+[[prompt]]
+name = "five"
+file = "five.wav"
+[[prompt]]
+name = "four-nine"
+file = "five.wav"
+to = "00:04:90"
+[[prompt]]
+name = "late"
+file = "./five.wav"
+from = 1000
+to = 5000
+start_row = 0x100
+[[prompt]]
+name = "after-late"
+file = "five.wav"
+from = "00:04:00"
+)");
+    ASSERT_TRUE(planned.faults.empty()) << faultLines(planned).join('\n').toStdString();
+    EXPECT_EQ(job::planText(planned.plan),
+              "five        00:00:00  00:05:00    5.00 s  0x010-0x038\n"
+              "four-nine   00:00:00  00:04:90    4.90 s  0x03B-0x062\n"
+              "late        00:01:00  00:05:00    4.00 s  0x100-0x120\n"
+              "after-late  00:04:00  00:05:00    1.00 s  0x123-0x12B\n"
+              "ISD1760：已用 123 行，空闲 357 行（44.63 s），共 480 行（0x010-0x1EF）\n");
+    EXPECT_EQ(planned.plan.prompts[2].path, "/job/five.wav");
+}
+
+TEST(Planner, ARefusedJobNamesEveryFaultAtItsPlace) {
+    const job::Planned planned = plan(R"(chip = "ISD1760"
+sample_rate_khz = 13
+erase = "some"
+colour = "red"
+lead_in_ms = "100"
+
+[[prompt]]
+name = "a"
+file = "a.wav"
+from = "00:01:50"
+to = 1000
+
+[[prompt]]
+name = "a"
+file = "missing.wav"
+
+[[prompt]]
+name = "low"
+file = "b.wav"
+start_row = 0x008
+
+[[prompt]]
+file = "b.wav"
+to = 9000
+
+[[prompt]]
+name = "long"
+file = "long.wav"
+start_row = 0x100
+
+[[prompt]]
+name = "over"
+file = "b.wav"
+start_row = 0x0D8
+)");
+    EXPECT_EQ(
+        faultLines(planned).join('\n').toStdString(),
+        QStringList({
+                        "job.toml:2:19: “sample_rate_khz”须在 4 到 12 之间，而不是 13",
+                        "job.toml:3:9: “erase”须为 \"all\" 或 \"none\"，而不是“some”",
+                        "job.toml:4:1: 未知的键“colour”",
+                        "job.toml:5:14: “lead_in_ms”须为整数",
+                        "job.toml:10:8: from 00:01:50 须在 to 00:01:00 之前",
+                        "job.toml:14:8: 名称“a”已在第 8 行用过",
+                        "job.toml:15:8: 无法读取音频文件“missing.wav”：文件不存在",
+                        "job.toml:20:13: start_row 0x008 低于 0x010：0x010 以下的行存放芯片自带的音效",
+                        "job.toml:22:1: 缺少键“name”",
+                        "job.toml:24:6: to 00:09:00 超出了文件的长度 00:05:00",
+                        "job.toml:29:13: 提示音“long”占 0x100-0x2DF，超出 ISD1760 的最后一行 0x1EF：长了 240 "
+                        "行（30.00 s）",
+                        "job.toml:34:13: 提示音“over”（0x0D8-0x100）与第 26 行的“long”（0x100-0x2DF）重叠",
+                    })
+            .join('\n')
+            .toStdString());
+    // Past its last row the chip is unknown: no row is checked, nothing else is said.
+    EXPECT_EQ(
+        faultLines(plan("chip = \"ISD1999\"\n[[prompt]]\nname = \"x\"\nfile = \"long.wav\"\n")),
+        QStringList({"job.toml:1:8: 未知的芯片“ISD1999”：可选 ISD1720, ISD1730, ISD1740, ISD1750, ISD1760, "
+                     "ISD1790, ISD17120, ISD17150, ISD17180, ISD17210, ISD17240"}));
+    EXPECT_EQ(faultLines(plan("chip = \"ISD1720\"\nport = 3\n[prompt\n")).size(), 1);
+    EXPECT_EQ(faultLines(plan("chip = \"ISD1720\"\n")), QStringList({"job.toml:1:1: 缺少键“prompt”"}));
+}
+
+TEST(Planner, TimesAreWrittenAsTheWindowShowsThem) {
+    const std::pair<const char*, std::optional<int64_t>> times[] = {
+        {"00:01:50", 1500},       {"1:05:43", 65430},      {"100:00:00", 6000000}, {"00:60:00", std::nullopt},
+        {"1:5:43", std::nullopt}, {"01:05", std::nullopt}, {"abc", std::nullopt},  {"", std::nullopt}};
+    for (const auto& [text, ms] : times)
+        EXPECT_EQ(job::timeTextMs(QString::fromLatin1(text)), ms) << text;
+}
