@@ -87,6 +87,7 @@ public:
     }
 
     int64_t frames() const { return m_frames; }
+    float peak() const { return m_peak; }
 
     SourceFigures figures(const Decoder& decoder) const {
         SourceFigures out;
@@ -231,6 +232,26 @@ std::optional<SourceFigures> analyseSource(const QString& path, QString* error,
         return std::nullopt;
     }
     return meter->figures(*decoder);
+}
+
+std::optional<RangeFigures> analyseRange(const QString& path, int64_t fromMs, int64_t toMs, QString* error) {
+    QString ignored;
+    if (!error)
+        error = &ignored;
+    std::unique_ptr<Decoder> decoder = openDecoder(path, error);
+    if (!decoder)
+        return std::nullopt;
+    const int64_t from = decoder->frameAtMs(std::max<int64_t>(fromMs, 0));
+    const int64_t to = toMs < 0 ? decoder->frames() : decoder->frameAtMs(toMs);
+    // A prompt is seconds long: one pass on this thread.
+    Part range{std::move(decoder), from, std::max<int64_t>(to - from, 0), LevelMeter(0, {}), false};
+    range.meter = LevelMeter(range.decoder->channels(), range.decoder->fullScale());
+    measure(range, {});
+    if (range.meter.frames() == 0) {
+        *error = QCoreApplication::translate("Decoder", "文件里没有可以播放的声音数据（可能已损坏或被截断）");
+        return std::nullopt;
+    }
+    return RangeFigures{range.meter.figures(*range.decoder), double(range.meter.peak())};
 }
 
 QString figuresLine(const SourceFigures& f) {

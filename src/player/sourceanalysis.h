@@ -46,6 +46,18 @@ struct AnalysisOptions {
 std::optional<SourceFigures> analyseSource(const QString& path, QString* error,
                                            const AnalysisOptions& options = {});
 
+// The sound between two points of a file, as a prompt cut from it plays it.
+struct RangeFigures {
+    // Of the range alone: its silence is counted from its own ends.
+    SourceFigures figures;
+    // The peak as a level (full scale 1.0), unrounded, for a gain that must bring it to a target.
+    double peakLevel = 0.0;
+};
+
+// Decodes the file from fromMs up to toMs (the frame at toMs is the first left out; a negative toMs
+// runs to the end). Null, with *error set as analyseSource sets it, when the file cannot be read.
+std::optional<RangeFigures> analyseRange(const QString& path, int64_t fromMs, int64_t toMs, QString* error);
+
 // One line for the console's output: "5000 ms, 8000 Hz, 1 channel, peak -6.0 dBFS, ...".
 QString figuresLine(const SourceFigures& figures);
 // The keys of --inspect --json: file, duration_ms, sample_rate, channels, peak_dbfs, rms_dbfs, clipped,
