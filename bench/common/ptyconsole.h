@@ -84,6 +84,9 @@ public:
     QString fileName() const override { return m_fileName; }
     void setFrom(int32_t) override {}
     void setTo(int32_t) override {}
+    void setGain(double) override {}
+    double gain() const override { return 0.0; }
+    int64_t clippedSamples() const override { return 0; }
     int32_t length() const override { return 0; }
     int32_t mode() const override { return mciModeNotOpen; }
     void setUpdateInterval(int32_t ms) override { m_interval = ms; }

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -56,6 +57,26 @@ void AudioPlayer::setFrom(int32_t ms) {
 void AudioPlayer::setTo(int32_t ms) {
     m_to = ms < 0 ? -1 : ms;
     ++m_toWrites;
+}
+
+void AudioPlayer::setGain(double dB) {
+    m_gainDb = std::isfinite(dB) ? dB : 0.0;
+    m_gainFactor = std::pow(10.0, m_gainDb / 20.0);
+    m_clipped = 0;
+}
+
+void AudioPlayer::applyGain(int16_t* samples, int64_t count) {
+    // 0 dB leaves the samples exactly as decoded.
+    if (m_gainDb == 0.0)
+        return;
+    constexpr double high = std::numeric_limits<int16_t>::max();
+    constexpr double low = std::numeric_limits<int16_t>::min();
+    for (int64_t i = 0; i < count; ++i) {
+        const double scaled = std::round(double(samples[i]) * m_gainFactor);
+        if (scaled > high || scaled < low)
+            ++m_clipped;
+        samples[i] = int16_t(std::clamp(scaled, low, high));
+    }
 }
 
 int32_t AudioPlayer::length() const {
@@ -114,6 +135,8 @@ void AudioPlayer::close() {
     m_fromSet = false;
     m_from = 0;
     m_to = -1;
+    m_gainDb = 0.0;
+    m_gainFactor = 1.0;
 }
 
 void AudioPlayer::play() {
@@ -269,6 +292,7 @@ void AudioPlayer::feedOutput() {
             break;
         }
         m_decoded += got;
+        applyGain(m_scratch.data(), got * m_decoder->channels());
         m_pending = QByteArray(reinterpret_cast<const char*>(m_scratch.data()),
                                static_cast<qsizetype>(got * bytesPerFrame));
     }
@@ -298,10 +322,13 @@ void AudioPlayer::feedClock() {
         const int64_t frames = std::min(due - m_decoded, kChunkFrames);
         m_scratch.resize(static_cast<size_t>(frames * channels));
         const int64_t got = m_decoder->read(m_scratch.data(), frames);
-        if (got <= 0)
+        if (got <= 0) {
             m_decoderDone = true;
-        else
+        } else {
             m_decoded += got;
+            // Counted as when heard.
+            applyGain(m_scratch.data(), got * channels);
+        }
     }
     if (m_decoderDone || m_runStart + m_decoded >= m_runEnd)
         finishRun();

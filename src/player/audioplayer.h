@@ -29,6 +29,9 @@ public:
     QString fileName() const override { return m_fileName; }
     void setFrom(int32_t ms) override;
     void setTo(int32_t ms) override;
+    void setGain(double dB) override;
+    double gain() const override { return m_gainDb; }
+    int64_t clippedSamples() const override { return m_clipped; }
     int32_t length() const override;
     int32_t mode() const override { return m_mode; }
     void setUpdateInterval(int32_t ms) override;
@@ -66,6 +69,8 @@ private:
     void feedClock();
     void startClockRun(int64_t startFrame);
     int64_t currentFrame() const;
+    // Scales decoded samples by the gain in place, counting those clipped.
+    void applyGain(int16_t* samples, int64_t count);
     int64_t elapsedFrames() const;
 
     QString m_command;
@@ -77,6 +82,9 @@ private:
     // Reaching the end of a run forgets only the To that run was started with, not one written since.
     quint64 m_toWrites = 0;
     quint64 m_runToWrites = 0;
+    double m_gainDb = 0.0;
+    double m_gainFactor = 1.0;
+    int64_t m_clipped = 0;
     int32_t m_updateInterval = 0;
     bool m_shareable = false;
     int32_t m_mode = mciModeNotOpen;

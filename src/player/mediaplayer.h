@@ -33,6 +33,14 @@ public:
     // playing, it applies from the next "Play" (a "Play" that resumes a pause included); reaching it,
     // "close" and "Open" forget it. A negative value plays to the end of the file.
     virtual void setTo(int32_t ms) = 0;
+    // Gain in dB on the samples sent out, each rounded to the nearest code and clipped at full scale:
+    // written before "Play", the whole play is scaled; written while playing, what is decoded from then
+    // on. "close" and "Open" forget it (0 dB, the samples as they are). A value that is not finite is 0.
+    virtual void setGain(double dB) = 0;
+    virtual double gain() const = 0;
+    // Samples the gain pushed past full scale and clipped, counted from the last write of Gain (so the
+    // count of a play outlives the "close" and "Open" that rewind its file).
+    virtual int64_t clippedSamples() const = 0;
     virtual int32_t length() const = 0; // ms; known when "Open" returns
     virtual int32_t mode() const = 0;
     virtual void setUpdateInterval(int32_t ms) = 0; // 0 stops StatusUpdate

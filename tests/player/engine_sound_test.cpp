@@ -1,10 +1,11 @@
 // Real playback into the sound server's null sink, captured from its monitor: sound starts at the cue
-// and falls silent on "Pause".
+// and falls silent on "Pause"; a gain scales every sample exactly and counts those it clips.
 #include "enginefiles.h"
 #include "soundcapture.h"
 
 #include "player/audioplayer.h"
 
+#include <QDataStream>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -59,4 +60,71 @@ TEST(EngineSound, PlaysFromTheCueAndFallsSilentOnPause) {
     EXPECT_EQ(player.positionMs(), held);
 
     EXPECT_EQ(notices.count(), 0) << "an output was there, yet the operator was told there is none";
+}
+
+TEST(EngineSound, AGainScalesEverySampleExactlyAndCountsThoseItClips) {
+    if (const QString reason = SoundCapture::unavailableReason(); !reason.isEmpty())
+        GTEST_SKIP() << qPrintable(reason);
+    // 100 ms of silence, then six steps of 50 ms (2205 frames) at these codes, both channels alike.
+    constexpr int64_t kStep = 2205, kLead = 4410;
+    const int16_t steps[] = {1000, -1000, 10000, -20000, 32767, -32768};
+    struct Case {
+        double gainDb;
+        int16_t heard[6];
+        int64_t clipped;
+    };
+    const Case cases[] = {{-6.0, {501, -501, 5012, -10024, 16422, -16423}, 0},
+                          {6.0, {1995, -1995, 19953, -32768, 32767, -32768}, 3 * kStep * 2}};
+    QByteArray samples(kLead * 4, '\0');
+    QDataStream out(&samples, QIODevice::Append);
+    out.setByteOrder(QDataStream::LittleEndian);
+    for (const int16_t code : steps)
+        for (int64_t i = 0; i < kStep; ++i)
+            out << code << code;
+    QByteArray wav("RIFF");
+    QDataStream head(&wav, QIODevice::Append);
+    head.setByteOrder(QDataStream::LittleEndian);
+    head << quint32(36 + samples.size());
+    head.writeRawData("WAVEfmt ", 8);
+    head << quint32(16) << quint16(1) << quint16(2) << quint32(44100) << quint32(44100 * 4) << quint16(4)
+         << quint16(16);
+    head.writeRawData("data", 4);
+    head << quint32(samples.size());
+    EngineFiles files;
+    const QString path = files.write("steps.wav", wav + samples);
+    ASSERT_FALSE(path.isEmpty());
+
+    SoundCapture cap;
+    ASSERT_TRUE(cap.start()) << "parec did not deliver";
+    AudioPlayer player;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.gainDb);
+        player.setFileName(path);
+        player.setCommand("Open");
+        player.setGain(c.gainDb);
+        const int64_t from = cap.frames();
+        player.setCommand("Play");
+        ASSERT_TRUE(pump(cap, 5000, [&] { return player.mode() != MediaPlayer::mciModePlay; }));
+        pump(cap, 400);
+        const int64_t first = cap.firstAbove(400, from);
+        ASSERT_GE(first, 0) << "no sound arrived";
+        int64_t wrong = 0;
+        QString firstWrong;
+        for (int step = 0; step < 6; ++step) {
+            for (int64_t i = 0; i < kStep; ++i) {
+                const int64_t frame = first + step * kStep + i;
+                for (int channel = 0; channel < 2; ++channel) {
+                    if (cap.sample(frame, channel) == c.heard[step])
+                        continue;
+                    if (wrong++ == 0)
+                        firstWrong = QStringLiteral("step %1 frame %2: %3")
+                                         .arg(step)
+                                         .arg(i)
+                                         .arg(cap.sample(frame, channel));
+                }
+            }
+        }
+        EXPECT_EQ(wrong, 0) << qPrintable(firstWrong);
+        EXPECT_EQ(player.clippedSamples(), c.clipped);
+    }
 }

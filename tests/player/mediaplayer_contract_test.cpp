@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 #include <map>
 #include <memory>
 
@@ -338,6 +339,33 @@ TEST_P(Contract, ToEndsEveryPlayOfTheRunThereUntilReached) {
     p().setFrom(300);
     words("Play");
     EXPECT_EQ(state(), std::pair(M::mciModeStop, int64_t{0}));
+}
+
+TEST_P(Contract, GainScalesThePlayUntilCloseOrOpenAndCountsWhatItClips) {
+    // The rigs' files are tones at full scale: any gain above 0 dB clips, none below it does.
+    open(rig->file("gain.wav", kShort));
+    EXPECT_EQ(p().gain(), 0.0);
+    p().setGain(6.0);
+    EXPECT_EQ(p().gain(), 6.0);
+    EXPECT_EQ(p().clippedSamples(), 0);
+    words("Play");
+    ASSERT_TRUE(rig->passUntil([&] { return rig->position() >= 200; }));
+    words("Pause");
+    const int64_t clipped = p().clippedSamples();
+    EXPECT_GT(clipped, 0);
+    // The window rewinds a file with "close" and "Open": the gain goes, the count of the play stays.
+    words("close");
+    EXPECT_EQ(p().gain(), 0.0);
+    open(rig->file("gain.wav", kShort));
+    EXPECT_EQ(p().gain(), 0.0);
+    EXPECT_EQ(p().clippedSamples(), clipped);
+    p().setGain(-6.0);
+    EXPECT_EQ(p().clippedSamples(), 0);
+    words("Play");
+    ASSERT_TRUE(rig->passUntil([&] { return rig->position() >= 200; }));
+    EXPECT_EQ(p().clippedSamples(), 0);
+    p().setGain(std::numeric_limits<double>::quiet_NaN());
+    EXPECT_EQ(p().gain(), 0.0);
 }
 
 TEST_P(Contract, AFileThatPlaysToItsEndIsHeldAtItsStart) {

@@ -52,10 +52,14 @@ double SoundCapture::receivedMsAtFrame(int64_t frame) const {
 }
 
 int SoundCapture::level(int64_t frame) const {
+    return std::abs(int{sample(frame, 0)});
+}
+
+int16_t SoundCapture::sample(int64_t frame, int channel) const {
     int16_t s = 0;
     if (frame >= 0 && frame < frames())
-        std::memcpy(&s, m_data.constData() + frame * 4, sizeof s);
-    return std::abs(int{s});
+        std::memcpy(&s, m_data.constData() + frame * 4 + (channel ? 2 : 0), sizeof s);
+    return s;
 }
 
 int64_t SoundCapture::firstAbove(int min, int64_t from) const {

@@ -30,6 +30,8 @@ public:
     // Left-channel magnitude of a frame; the first frame from `from` on, or the last one, reaching min (-1:
     // none).
     int level(int64_t frame) const;
+    // The sample of a channel (0 left, 1 right) as captured, signed; 0 outside the capture.
+    int16_t sample(int64_t frame, int channel) const;
     int64_t firstAbove(int min, int64_t from = 0) const;
     int64_t lastAbove(int min) const;
     // Milliseconds, counted in 1 ms blocks, between the frames from and to whose peak lies in

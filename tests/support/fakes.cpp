@@ -230,6 +230,7 @@ void FakeMediaPlayer::close() {
     m_position = 0;
     m_from.reset();
     m_to.reset();
+    m_gain = 0.0;
 }
 
 void FakeMediaPlayer::play() {
@@ -258,6 +259,8 @@ void FakeMediaPlayer::advance(int64_t ms) {
     for (int64_t i = 0; i < ms; ++i) {
         if (std::exchange(m_runStarting, false) && !soundOutput)
             emit notice(QStringLiteral("没有可用的声音输出设备，播放将静音进行"));
+        if (m_mode == mciModePlay && m_gain > 0.0)
+            ++m_clipped;
         if (m_mode == mciModePlay && ++m_position >= m_runEnd) {
             m_mode = mciModeStop;
             m_position = 0;

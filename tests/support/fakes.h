@@ -14,6 +14,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cmath>
 #include <functional>
 #include <optional>
 
@@ -128,8 +129,9 @@ private:
 
 // The player as the audio engine behaves (the same contract suite runs on both), on a clock the test
 // turns: files of known length, a position that runs while playing, a file held at its start after
-// "Open", "Stop" and its end, From for the next "Play", To where a play stops, StatusUpdate every
-// UpdateInterval, and without a sound output one notice per play.
+// "Open", "Stop" and its end, From for the next "Play", To where a play stops, Gain until "close" or
+// "Open", StatusUpdate every UpdateInterval, and without a sound output one notice per play. Every file
+// is a tone at full scale, so that any gain above 0 dB clips some samples of every millisecond.
 class FakeMediaPlayer final : public MediaPlayer {
 public:
     void setCommand(const QString& word) override;
@@ -141,6 +143,12 @@ public:
         m_to = ms < 0 ? std::nullopt : std::optional<int32_t>(ms);
         m_toWritten = true;
     }
+    void setGain(double dB) override {
+        m_gain = std::isfinite(dB) ? dB : 0.0;
+        m_clipped = 0;
+    }
+    double gain() const override { return m_gain; }
+    int64_t clippedSamples() const override { return m_clipped; }
     int32_t length() const override { return m_length; }
     int32_t mode() const override { return m_mode; }
     void setUpdateInterval(int32_t ms) override;
@@ -181,6 +189,8 @@ private:
     std::optional<int32_t> m_to;
     bool m_toWritten = false; // since the run under way began: reaching its end keeps that To
     int32_t m_runEnd = 0;     // where the run under way stops: To, or the file's end
+    double m_gain = 0.0;
+    int64_t m_clipped = 0;
     int32_t m_updateInterval = 0;
     int32_t m_sinceStatus = 0;
     bool m_runStarting = false; // a "Play" whose output opens at the next tick
