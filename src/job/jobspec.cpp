@@ -87,6 +87,38 @@ public:
         return value;
     }
 
+    std::optional<bool> boolean(const char* key) {
+        const toml::node* n = node(key);
+        if (!n)
+            return std::nullopt;
+        if (!n->is_boolean()) {
+            fail(placeOf(key), JobText::tr("“%1”须为 true 或 false").arg(QLatin1String(key)));
+            return std::nullopt;
+        }
+        return n->as_boolean()->get();
+    }
+
+    // A number written as an integer or with a fraction.
+    std::optional<double> number(const char* key, double low, double high) {
+        const toml::node* n = node(key);
+        if (!n)
+            return std::nullopt;
+        if (!n->is_number()) {
+            fail(placeOf(key), JobText::tr("“%1”须为数值").arg(QLatin1String(key)));
+            return std::nullopt;
+        }
+        const double value = n->is_integer() ? double(n->as_integer()->get()) : n->as_floating_point()->get();
+        if (!(value >= low && value <= high)) {
+            fail(placeOf(key), JobText::tr("“%1”须在 %2 到 %3 之间，而不是 %4")
+                                   .arg(QLatin1String(key))
+                                   .arg(low)
+                                   .arg(high)
+                                   .arg(value));
+            return std::nullopt;
+        }
+        return value;
+    }
+
     // A time: "mm:ss:hh" or whole milliseconds.
     std::optional<int64_t> time(const char* key) {
         const toml::node* n = node(key);
@@ -153,7 +185,8 @@ ReadJob readJobText(std::string_view text, const QString& folder) {
 
     JobSpec& job = read.spec;
     TableReader top(root, Place{1, 1}, read.faults,
-                    {"chip", "sample_rate_khz", "erase", "gap_rows", "lead_in_ms", "port", "prompt"});
+                    {"chip", "sample_rate_khz", "erase", "gap_rows", "lead_in_ms", "port", "trim",
+                     "volume_step", "prompt"});
     if (const auto chip = top.string("chip", true)) {
         job.chipAt = top.placeOf("chip");
         if (const DeviceModel* model = deviceModelNamed(chip->trimmed()))
@@ -172,6 +205,10 @@ ReadJob readJobText(std::string_view text, const QString& folder) {
     job.gapRows = int(top.integer("gap_rows", 0, 0x7FF, true).value_or(job.gapRows));
     job.leadInMs = int(top.integer("lead_in_ms", 0, 1000).value_or(job.leadInMs));
     job.port = int(top.integer("port", 1, 16).value_or(job.port));
+    job.trim = top.boolean("trim").value_or(false);
+    job.trimAt = top.placeOf("trim");
+    if (const auto step = top.integer("volume_step", 0, 4))
+        job.volumeStep = int(*step);
 
     const toml::node* prompts = root.get("prompt");
     const toml::array* list = prompts ? prompts->as_array() : nullptr;
@@ -184,7 +221,9 @@ ReadJob readJobText(std::string_view text, const QString& folder) {
             const toml::table& table = *entry.as_table();
             PromptSpec p;
             p.at = sourcePlace(table.source());
-            TableReader reader(table, p.at, read.faults, {"name", "file", "from", "to", "start_row"});
+            TableReader reader(
+                table, p.at, read.faults,
+                {"name", "file", "from", "to", "start_row", "trim", "gain_db", "normalize_dbfs"});
             p.name = reader.string("name", true).value_or(QString());
             p.nameAt = reader.placeOf("name");
             if (const auto file = reader.string("file", true)) {
@@ -203,6 +242,21 @@ ReadJob readJobText(std::string_view text, const QString& folder) {
                             JobText::tr("start_row %1 低于 0x010：0x010 以下的行存放芯片自带的音效")
                                 .arg(rowText(*p.startRow)));
                 p.startRow.reset();
+            }
+            p.trim = reader.boolean("trim");
+            p.trimAt = reader.placeOf("trim");
+            p.gainDb = reader.number("gain_db", -gainLimitDb, gainLimitDb);
+            p.gainAt = reader.placeOf("gain_db");
+            p.normalizeDbfs = reader.number("normalize_dbfs", normalizeLowestDbfs, 0.0);
+            p.normalizeAt = reader.placeOf("normalize_dbfs");
+            if (reader.node("gain_db") && reader.node("normalize_dbfs")) {
+                // Told where the second of them stands.
+                const bool gainLast = std::pair(p.gainAt.line, p.gainAt.column) >
+                                      std::pair(p.normalizeAt.line, p.normalizeAt.column);
+                reader.fail(gainLast ? p.gainAt : p.normalizeAt,
+                            JobText::tr("“gain_db”与“normalize_dbfs”只能取其一"));
+                p.gainDb.reset();
+                p.normalizeDbfs.reset();
             }
             job.prompts.push_back(std::move(p));
         }

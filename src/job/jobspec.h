@@ -40,6 +40,13 @@ struct PromptSpec {
     Place toAt;
     std::optional<int64_t> startRow;
     Place startRowAt;
+    std::optional<bool> trim; // unset: as the job says
+    Place trimAt;
+    // At most one of the two: a gain, or the peak level the gain is to bring the prompt to.
+    std::optional<double> gainDb;
+    Place gainAt;
+    std::optional<double> normalizeDbfs;
+    Place normalizeAt;
 };
 
 struct JobSpec {
@@ -50,8 +57,16 @@ struct JobSpec {
     int gapRows = 0;
     int leadInMs = 100;
     int port = 1;
+    bool trim = false;
+    Place trimAt;
+    // The window's volume step (0..4) for the whole job; unset: the job leaves the chip's analog path be.
+    std::optional<int> volumeStep;
     std::vector<PromptSpec> prompts;
 };
+
+// The limits of the level keys.
+constexpr double gainLimitDb = 20.0;
+constexpr double normalizeLowestDbfs = -60.0;
 
 struct ReadJob {
     JobSpec spec;
@@ -60,7 +75,7 @@ struct ReadJob {
 
 // Reads a job from its TOML text; folder is where relative file paths start. Every fault is
 // collected: unknown and missing keys, values of the wrong type or out of range, an unknown chip,
-// a start row below 0x010.
+// a start row below 0x010, a gain and a level target in one prompt.
 ReadJob readJobText(std::string_view text, const QString& folder);
 
 // A row as the job's texts write it: 0x010, 0x1EF.
