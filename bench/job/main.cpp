@@ -70,8 +70,9 @@ void measure(int prompts, EngineFiles& files, SoundCapture& cap) {
                     .arg(kFromMs)
                     .arg(kToMs);
     const QByteArray utf8 = text.toUtf8();
-    const job::Planned planned = job::planJobText(std::string_view(utf8.constData(), size_t(utf8.size())),
-                                                  QFileInfo(tone).absolutePath(), job::audioFactsOnDisk);
+    const job::Planned planned =
+        job::planJobText(std::string_view(utf8.constData(), size_t(utf8.size())),
+                         QFileInfo(tone).absolutePath(), job::audioFactsOnDisk, job::figuresOnDisk);
     if (!planned.faults.empty()) {
         std::printf("  the job was refused: %s\n", qPrintable(planned.faults.front().text));
         return;

@@ -12,12 +12,17 @@
 #include <QHash>
 
 #include <algorithm>
+#include <cmath>
 
 namespace job {
 
 namespace {
 constexpr int firstRow = DeviceModel::firstMessageRow;
+
+double levelDbfs(double level) {
+    return level > 0.0 ? 20.0 * std::log10(level) : player::levelFloorDbfs;
 }
+} // namespace
 
 AudioFacts audioFactsOnDisk(const QString& path) {
     QString error;
@@ -25,6 +30,32 @@ AudioFacts audioFactsOnDisk(const QString& path) {
     if (!decoder)
         return AudioFacts{false, error, 0};
     return AudioFacts{true, QString(), decoder->lengthMs()};
+}
+
+std::optional<player::RangeFigures> figuresOnDisk(const QString& path, int64_t fromMs, int64_t toMs,
+                                                  QString* error) {
+    return player::analyseRange(path, fromMs, toMs, error);
+}
+
+double PlannedPrompt::peakDbfs() const {
+    if (!figures || !(figures->peakLevel > 0.0))
+        return player::levelFloorDbfs;
+    return levelDbfs(figures->peakLevel) + gainDb;
+}
+
+double PlannedPrompt::rmsDbfs() const {
+    if (!figures || figures->figures.rmsDbfs <= player::levelFloorDbfs)
+        return player::levelFloorDbfs;
+    return figures->figures.rmsDbfs + gainDb;
+}
+
+bool PlannedPrompt::clips() const {
+    return figures &&
+           (figures->figures.clipped > 0 || figures->peakLevel * std::pow(10.0, gainDb / 20.0) >= 1.0);
+}
+
+bool PlannedPrompt::quiet() const {
+    return figures && peakDbfs() < quietPeakDbfs;
 }
 
 int Plan::rowsUsed() const {
@@ -57,7 +88,7 @@ QString secondsText(int64_t ms) {
     return QStringLiteral("%1.%2 s").arg(hundredths / 100).arg(hundredths % 100, 2, 10, QLatin1Char('0'));
 }
 
-Planned planJob(const JobSpec& spec, const AudioLookup& audio) {
+Planned planJob(const JobSpec& spec, const AudioLookup& audio, const FiguresLookup& figures) {
     Planned out;
     Plan& plan = out.plan;
     const DeviceModel* model = deviceModelNamed(spec.chip);
@@ -67,6 +98,7 @@ Planned planJob(const JobSpec& spec, const AudioLookup& audio) {
     plan.leadInMs = spec.leadInMs;
     plan.eraseAll = spec.eraseAll;
     plan.port = spec.port;
+    plan.volumeStep = spec.volumeStep;
     const auto fail = [&out](Place at, const QString& text) { out.faults.push_back({at, text}); };
 
     QHash<QString, int> names; // name -> line of its first prompt
@@ -85,7 +117,11 @@ Planned planJob(const JobSpec& spec, const AudioLookup& audio) {
             else
                 names.insert(p.name, p.nameAt.line);
         }
-        PlannedPrompt planned{p.name, p.file, p.path, p.fromMs.value_or(0), 0, 0, 0};
+        PlannedPrompt planned;
+        planned.name = p.name;
+        planned.file = p.file;
+        planned.path = p.path;
+        planned.fromMs = p.fromMs.value_or(0);
         bool timed = false;
         if (!p.path.isEmpty()) {
             const AudioFacts facts = audio(p.path);
@@ -108,6 +144,50 @@ Planned planJob(const JobSpec& spec, const AudioLookup& audio) {
                 else
                     timed = true;
             }
+        }
+        if (timed) {
+            QString error;
+            planned.figures = figures(p.path, planned.fromMs, planned.toMs, &error);
+            if (!planned.figures) {
+                fail(p.fileAt, JobText::tr("无法测量音频文件“%1”：%2").arg(p.file, error));
+                timed = false;
+            }
+        }
+        if (timed && p.trim.value_or(spec.trim)) {
+            const player::SourceFigures& f = planned.figures->figures;
+            if (f.leadingSilenceMs >= f.durationMs) {
+                fail(p.trim ? p.trimAt : spec.trimAt,
+                     JobText::tr("提示音“%1”在 %2 到 %3 之间没有高于 -50 dBFS 的声音，无从修剪")
+                         .arg(p.name, player::timeText(int32_t(planned.fromMs)),
+                              player::timeText(int32_t(planned.toMs))));
+            } else {
+                // From 50 ms before the first sound to 50 ms after the last, never outside from and to.
+                const int64_t from =
+                    std::max(planned.fromMs, planned.fromMs + f.leadingSilenceMs - trimEdgeMs);
+                const int64_t to =
+                    std::min(planned.toMs, planned.fromMs + f.durationMs - f.trailingSilenceMs + trimEdgeMs);
+                planned.rowsSaved = int(rowsFor(planned.soundMs(), spec.leadInMs, spec.sampleRateKhz) -
+                                        rowsFor(to - from, spec.leadInMs, spec.sampleRateKhz));
+                planned.fromMs = from;
+                planned.toMs = to;
+                planned.trimmed = true;
+            }
+        }
+        if (timed && p.gainDb)
+            planned.gainDb = *p.gainDb;
+        if (timed && p.normalizeDbfs) {
+            const double peak = planned.figures->peakLevel;
+            const double gain = *p.normalizeDbfs - levelDbfs(peak);
+            if (!(peak > 0.0))
+                fail(p.normalizeAt, JobText::tr("提示音“%1”是静音，无法归一化").arg(p.name));
+            else if (std::abs(gain) > gainLimitDb)
+                fail(p.normalizeAt,
+                     JobText::tr("提示音“%1”的峰值 %2 dBFS 归一化到 %3 dBFS 需要 %4 dB 的增益，超出了 ±%5 dB")
+                         .arg(p.name, decibelText(levelDbfs(peak)), decibelText(*p.normalizeDbfs),
+                              decibelText(gain, true))
+                         .arg(gainLimitDb));
+            else
+                planned.gainDb = gain;
         }
         // A prompt without a length still takes its start row, so that the ones after it are placed
         // where they will be once it is mended.
@@ -144,12 +224,13 @@ Planned planJob(const JobSpec& spec, const AudioLookup& audio) {
     return out;
 }
 
-Planned planJobText(std::string_view text, const QString& folder, const AudioLookup& audio) {
+Planned planJobText(std::string_view text, const QString& folder, const AudioLookup& audio,
+                    const FiguresLookup& figures) {
     ReadJob read = readJobText(text, folder);
     // A file toml++ could not parse, or one without prompts, has nothing more to plan.
     if (read.spec.prompts.empty() && !read.faults.empty())
         return Planned{{}, std::move(read.faults)};
-    Planned planned = planJob(read.spec, audio);
+    Planned planned = planJob(read.spec, audio, figures);
     planned.faults.insert(planned.faults.end(), read.faults.begin(), read.faults.end());
     sortFaults(planned.faults);
     return planned;
@@ -161,7 +242,7 @@ Planned loadJob(const QString& path) {
         return Planned{{}, {Fault{Place{1, 1}, JobText::tr("无法读取任务文件：%1").arg(file.errorString())}}};
     const QByteArray text = file.readAll();
     return planJobText(std::string_view(text.constData(), size_t(text.size())),
-                       QFileInfo(path).absolutePath(), audioFactsOnDisk);
+                       QFileInfo(path).absolutePath(), audioFactsOnDisk, figuresOnDisk);
 }
 
 QString planText(const Plan& plan) {
@@ -170,11 +251,14 @@ QString planText(const Plan& plan) {
         nameWidth = std::max(nameWidth, int(p.name.size()));
     QString text;
     for (const PlannedPrompt& p : plan.prompts) {
-        text += QStringLiteral("%1  %2  %3  %4  %5-%6\n")
+        text += QStringLiteral("%1  %2  %3  %4  %5-%6")
                     .arg(p.name, -nameWidth)
                     .arg(player::timeText(int32_t(p.fromMs)), player::timeText(int32_t(p.toMs)))
                     .arg(secondsText(p.soundMs()), 8)
                     .arg(rowText(p.startRow), rowText(p.endRow));
+        if (const QString levels = levelText(p); !levels.isEmpty())
+            text += QStringLiteral("  ") + levels;
+        text += QLatin1Char('\n');
     }
     const int free = plan.rowsOnChip() - plan.rowsUsed();
     text += JobText::tr("%1：已用 %2 行，空闲 %3 行（%4），共 %5 行（%6-%7）\n")
@@ -185,6 +269,35 @@ QString planText(const Plan& plan) {
                 .arg(plan.rowsOnChip())
                 .arg(rowText(0x010), rowText(plan.lastRow));
     return text;
+}
+
+} // namespace job
+
+namespace job {
+
+QString decibelText(double dB, bool signedPlus) {
+    // Never "-0.0".
+    const double tenths = std::round(dB * 10.0) / 10.0 + 0.0;
+    const QString text = QString::number(tenths, 'f', 1);
+    return signedPlus && tenths >= 0.0 ? QLatin1Char('+') + text : text;
+}
+
+QString levelText(const PlannedPrompt& p) {
+    if (!p.figures)
+        return {};
+    QStringList parts{
+        JobText::tr("峰值 %1 dBFS，RMS %2 dBFS").arg(decibelText(p.peakDbfs()), decibelText(p.rmsDbfs()))};
+    if (p.gainDb != 0.0)
+        parts << JobText::tr("增益 %1 dB").arg(decibelText(p.gainDb, true));
+    if (p.trimmed)
+        parts << JobText::tr("修剪省下 %1 行").arg(p.rowsSaved);
+    if (p.clips())
+        parts << (p.figures->figures.clipped > 0
+                      ? JobText::tr("削波：源文件有 %1 个满幅采样").arg(p.figures->figures.clipped)
+                      : JobText::tr("削波：增益使峰值达到满幅"));
+    if (p.quiet())
+        parts << JobText::tr("过轻：峰值低于 %1 dBFS").arg(decibelText(quietPeakDbfs));
+    return parts.join(QStringLiteral("  "));
 }
 
 } // namespace job

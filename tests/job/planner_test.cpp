@@ -7,16 +7,46 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
+// A sound file of the job: its length, where its sound lies (ms; none when empty), its peak level, RMS
+// and samples at full scale.
+struct Sound {
+    int64_t lengthMs, soundFrom, soundTo;
+    double peak, rmsDbfs;
+    int64_t clipped = 0;
+};
+
 job::Planned plan(const char* text) {
-    // Lengths of the job's sound files; any other file is not there.
-    const QMap<QString, int64_t> lengths{
-        {"/job/five.wav", 5000}, {"/job/a.wav", 3000}, {"/job/b.wav", 5000}, {"/job/long.wav", 59900}};
-    return job::planJobText(text, QStringLiteral("/job"), [&](const QString& path) {
-        return lengths.contains(path) ? job::AudioFacts{true, {}, lengths.value(path)}
-                                      : job::AudioFacts{false, QStringLiteral("文件不存在"), 0};
-    });
+    // The job's sound files; any other file is not there.
+    const QMap<QString, Sound> sounds{
+        {"/job/five.wav", {5000, 0, 5000, 0.5, -12.0}},      {"/job/a.wav", {3000, 0, 3000, 0.5, -12.0}},
+        {"/job/b.wav", {5000, 0, 5000, 0.5, -12.0}},         {"/job/long.wav", {59900, 0, 59900, 0.5, -12.0}},
+        {"/job/quiet.wav", {4000, 1000, 3000, 0.08, -30.0}}, {"/job/hot.wav", {2000, 0, 2000, 1.0, -3.0, 12}},
+        {"/job/silent.wav", {1000, 0, 0, 0.0, -144.0}}};
+    return job::planJobText(
+        text, QStringLiteral("/job"),
+        [&](const QString& path) {
+            return sounds.contains(path) ? job::AudioFacts{true, {}, sounds.value(path).lengthMs}
+                                         : job::AudioFacts{false, QStringLiteral("文件不存在"), 0};
+        },
+        // Silence is counted from the ends of the range asked for, as the analysis counts it.
+        [&](const QString& path, int64_t from, int64_t to, QString*) {
+            const Sound s = sounds.value(path);
+            const int64_t ms = to - from;
+            const bool any = s.soundTo > from && s.soundFrom < to;
+            const player::SourceFigures f{ms,
+                                          8000,
+                                          1,
+                                          s.peak > 0 ? std::round(200.0 * std::log10(s.peak)) / 10.0 : -144.0,
+                                          s.rmsDbfs,
+                                          s.clipped,
+                                          any ? std::max<int64_t>(s.soundFrom - from, 0) : ms,
+                                          any ? std::max<int64_t>(to - s.soundTo, 0) : ms};
+            return std::optional(player::RangeFigures{f, s.peak});
+        });
 }
 
 QStringList faultLines(const job::Planned& planned) {
@@ -79,12 +109,51 @@ from = "00:04:00"
 )");
     ASSERT_TRUE(planned.faults.empty()) << faultLines(planned).join('\n').toStdString();
     EXPECT_EQ(job::planText(planned.plan),
-              "five        00:00:00  00:05:00    5.00 s  0x010-0x038\n"
-              "four-nine   00:00:00  00:04:90    4.90 s  0x03B-0x062\n"
-              "late        00:01:00  00:05:00    4.00 s  0x100-0x120\n"
-              "after-late  00:04:00  00:05:00    1.00 s  0x123-0x12B\n"
+              "five        00:00:00  00:05:00    5.00 s  0x010-0x038  峰值 -6.0 dBFS，RMS -12.0 dBFS\n"
+              "four-nine   00:00:00  00:04:90    4.90 s  0x03B-0x062  峰值 -6.0 dBFS，RMS -12.0 dBFS\n"
+              "late        00:01:00  00:05:00    4.00 s  0x100-0x120  峰值 -6.0 dBFS，RMS -12.0 dBFS\n"
+              "after-late  00:04:00  00:05:00    1.00 s  0x123-0x12B  峰值 -6.0 dBFS，RMS -12.0 dBFS\n"
               "ISD1760：已用 123 行，空闲 357 行（44.63 s），共 480 行（0x010-0x1EF）\n");
     EXPECT_EQ(planned.plan.prompts[2].path, "/job/five.wav");
+}
+
+TEST(Planner, TrimmingAndGainShowInThePlan) {
+    const job::Planned planned = plan(R"(chip = "ISD1760"
+lead_in_ms = 0
+trim = true
+volume_step = 2
+[[prompt]]
+name = "quiet"
+file = "quiet.wav"
+[[prompt]]
+name = "raised"
+file = "quiet.wav"
+from = 500
+normalize_dbfs = -3.0
+[[prompt]]
+name = "hot"
+file = "hot.wav"
+trim = false
+gain_db = -3
+[[prompt]]
+name = "pushed"
+file = "five.wav"
+trim = false
+gain_db = 6.5
+)");
+    ASSERT_TRUE(planned.faults.empty()) << faultLines(planned).join('\n').toStdString();
+    EXPECT_EQ(planned.plan.volumeStep, 2);
+    EXPECT_EQ(
+        job::planText(planned.plan).toStdString(),
+        "quiet   00:00:95  00:03:05    2.10 s  0x010-0x020  峰值 -21.9 dBFS，RMS -30.0 dBFS  修剪省下 15 行  "
+        "过轻：峰值低于 -20.0 dBFS\n"
+        "raised  00:00:95  00:03:05    2.10 s  0x021-0x031  峰值 -3.0 dBFS，RMS -11.1 dBFS  增益 +18.9 dB  "
+        "修剪省下 11 行\n"
+        "hot     00:00:00  00:02:00    2.00 s  0x032-0x041  峰值 -3.0 dBFS，RMS -6.0 dBFS  增益 -3.0 dB  "
+        "削波：源文件有 12 个满幅采样\n"
+        "pushed  00:00:00  00:05:00    5.00 s  0x042-0x069  峰值 0.5 dBFS，RMS -5.5 dBFS  增益 +6.5 dB  "
+        "削波：增益使峰值达到满幅\n"
+        "ISD1760：已用 90 行，空闲 390 行（48.75 s），共 480 行（0x010-0x1EF）\n");
 }
 
 TEST(Planner, ARefusedJobNamesEveryFaultAtItsPlace) {
@@ -148,6 +217,43 @@ start_row = 0x0D8
         QStringList({"job.toml:1:8: 未知的芯片“ISD1999”：可选 ISD1720, ISD1730, ISD1740, ISD1750, ISD1760, "
                      "ISD1790, ISD17120, ISD17150, ISD17180, ISD17210, ISD17240"}));
     EXPECT_EQ(faultLines(plan("chip = \"ISD1720\"\nport = 3\n[prompt\n")).size(), 1);
+    EXPECT_EQ(
+        faultLines(plan(R"(chip = "ISD1760"
+trim = "yes"
+volume_step = 5
+[[prompt]]
+name = "both"
+file = "five.wav"
+normalize_dbfs = -1
+gain_db = 3.5
+[[prompt]]
+name = "silent"
+file = "silent.wav"
+trim = true
+normalize_dbfs = -1.0
+[[prompt]]
+name = "far"
+file = "quiet.wav"
+gain_db = 20.5
+[[prompt]]
+name = "buried"
+file = "quiet.wav"
+normalize_dbfs = 0.5
+[[prompt]]
+name = "lifted"
+file = "quiet.wav"
+normalize_dbfs = -0.1
+)")),
+        QStringList(
+            {"job.toml:2:8: “trim”须为 true 或 false",
+             "job.toml:3:15: “volume_step”须在 0 到 4 之间，而不是 5",
+             "job.toml:8:11: “gain_db”与“normalize_dbfs”只能取其一",
+             "job.toml:12:8: 提示音“silent”在 00:00:00 到 00:01:00 之间没有高于 -50 dBFS 的声音，无从修剪",
+             "job.toml:13:18: 提示音“silent”是静音，无法归一化",
+             "job.toml:17:11: “gain_db”须在 -20 到 20 之间，而不是 20.5",
+             "job.toml:21:18: “normalize_dbfs”须在 -60 到 0 之间，而不是 0.5",
+             "job.toml:25:18: 提示音“lifted”的峰值 -21.9 dBFS 归一化到 -0.1 dBFS 需要 +21.8 dB "
+             "的增益，超出了 ±20 dB"}));
     EXPECT_EQ(faultLines(plan("chip = \"ISD1720\"\n")), QStringList({"job.toml:1:1: 缺少键“prompt”"}));
 }
 
