@@ -31,6 +31,9 @@ enum Column {
     ToColumn,
     DurationColumn,
     RowsColumn,
+    LevelColumn,
+    GainColumn,
+    TrimColumn,
     StateColumn,
     Columns
 };
@@ -51,6 +54,18 @@ QString stateText(PromptState state) {
         break;
     }
     return JobWindow::tr("未运行");
+}
+
+// "-3.0 / -12.5 dBFS", and what the prompt is marked for.
+QString levelCell(const PlannedPrompt& p) {
+    if (!p.figures)
+        return {};
+    QString text = QStringLiteral("%1 / %2 dBFS").arg(decibelText(p.peakDbfs()), decibelText(p.rmsDbfs()));
+    if (p.clips())
+        text += QLatin1Char(' ') + JobWindow::tr("削波");
+    if (p.quiet())
+        text += QLatin1Char(' ') + JobWindow::tr("过轻");
+    return text;
 }
 
 // m:ss, for the time left.
@@ -134,8 +149,8 @@ JobWindow::JobWindow(Form1& form, MessageBoxGate& boxes, QWidget* parent)
     openButton->setObjectName(QStringLiteral("openButton"));
     table = new QTableWidget(0, Columns, this);
     table->setObjectName(QStringLiteral("planTable"));
-    table->setHorizontalHeaderLabels(
-        {tr("名称"), tr("文件"), tr("起点"), tr("终点"), tr("时长"), tr("行"), tr("状态")});
+    table->setHorizontalHeaderLabels({tr("名称"), tr("文件"), tr("起点"), tr("终点"), tr("时长"), tr("行"),
+                                      tr("峰值 / RMS"), tr("增益"), tr("修剪"), tr("状态")});
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->verticalHeader()->hide();
@@ -224,9 +239,20 @@ bool JobWindow::setJob(const QString& path, const Plan& plan, JobRunner::Options
                                         player::timeText(int32_t(p.toMs)),
                                         secondsText(p.soundMs()),
                                         QStringLiteral("%1-%2").arg(rowText(p.startRow), rowText(p.endRow)),
+                                        levelCell(p),
+                                        p.gainDb != 0.0 ? tr("%1 dB").arg(decibelText(p.gainDb, true))
+                                                        : QString(),
+                                        p.trimmed ? tr("省下 %1 行").arg(p.rowsSaved) : QString(),
                                         stateText(PromptState::Planned)};
         for (int c = 0; c < Columns; ++c)
             table->setItem(i, c, new QTableWidgetItem(cells[c]));
+        // What the prompt holds between from and to as written, and why it is marked.
+        QTableWidgetItem* level = table->item(i, LevelColumn);
+        level->setToolTip(
+            levelText(p) +
+            (p.figures ? QStringLiteral("\n\n") + player::figuresText(p.figures->figures) : QString()));
+        if (p.clips() || p.quiet())
+            level->setForeground(p.clips() ? QColor(0xde, 0x2d, 0x26) : QColor(0xd9, 0x5f, 0x0e));
     }
     table->resizeColumnsToContents();
     chipMap->setPlan(plan);

@@ -144,8 +144,10 @@ struct JobBench {
     }
     QStringList states() const {
         QStringList out;
-        for (int row = 0; row < desk->window()->table->rowCount(); ++row)
-            out << desk->window()->table->item(row, 6)->text();
+        const QTableWidget& table = *desk->window()->table;
+        // The state is the last column.
+        for (int row = 0; row < table.rowCount(); ++row)
+            out << table.item(row, table.columnCount() - 1)->text();
         return out;
     }
     // After any ending the window's operations work again and boxes show again.
