@@ -21,11 +21,7 @@
 namespace job {
 
 namespace {
-// The window the runner drives.
-using Window = Form1;
-// The chip's status read (SR0, then SR1), which the console's buttons never send; SR1's bit 0 says
-// the chip is ready for the next command.
-constexpr uint8_t RD_STATUS = 0x05;
+constexpr uint8_t RD_STATUS = BoardDriver::RD_STATUS;
 constexpr uint8_t chipReady = 0x01;
 // SR0's bit 0: the chip refused the last command.
 constexpr uint8_t commandError = 0x01;
@@ -37,29 +33,18 @@ constexpr int soundGraceMs = 2000;
 // What a prompt costs beyond its sound, for the time left: SET_REC, STOP and RD_REC_PTR on the wire.
 constexpr int64_t promptOverheadMs = 450;
 
-QString commandName(uint8_t command) {
-    if (command == RD_STATUS)
-        return QStringLiteral("RD_STATUS");
-    const chip::Operation* op = chip::operation(command);
-    return op && op->name ? QString::fromLatin1(op->name)
-                          : QStringLiteral("0x%1").arg(command, 2, 16, QLatin1Char('0'));
-}
-
 } // namespace
 
 JobRunner::JobRunner(Form1& form, MessageBoxGate& boxes, Plan plan, Options options, QObject* parent)
     : QObject(parent), m_form(form), m_boxes(boxes), m_plan(std::move(plan)), m_options(std::move(options)),
       m_states(m_plan.prompts.size(), PromptState::Planned) {
-    m_deadline = new QTimer(this);
-    m_deadline->setSingleShot(true);
-    m_deadline->setTimerType(Qt::PreciseTimer);
-    connect(m_deadline, &QTimer::timeout, this, &JobRunner::answerOverdue);
+    m_driver = new BoardDriver(form, this);
+    connect(m_driver, &BoardDriver::overdue, this, &JobRunner::answerOverdue);
+    connect(m_driver, &BoardDriver::lost, this, &JobRunner::portLost);
     m_poller = new QTimer(this);
     m_poller->setTimerType(Qt::PreciseTimer);
     m_poller->setInterval(pollMs);
     connect(m_poller, &QTimer::timeout, this, &JobRunner::poll);
-    connect(&m_form, &Window::replyDecoded, this, &JobRunner::replyDecoded);
-    connect(m_form.MSComm1, &SerialPort::deviceLost, this, &JobRunner::portLost);
 }
 
 JobRunner::~JobRunner() {
@@ -165,36 +150,12 @@ void JobRunner::stepFailed(const QString& reason) {
     endBoard(BoardResult::Interrupted, reason);
 }
 
-void JobRunner::sendAwaiting(std::vector<uint8_t> frame, uint8_t replyLength,
-                             std::function<void(const QByteArray&)> next) {
-    m_awaited = frame.front();
-    m_onReply = std::move(next);
-    // The answer is due a second after the frame's last byte, which leaves 50 ms after the one before.
-    m_deadline->start(int(frame.size() + 1) * 50 + answerWaitMs);
-    if (chip::operation(frame.front()))
-        m_form.sendFrame(frame);
-    else
-        m_form.sendFrame(frame, replyLength);
-}
-
-void JobRunner::sendUnanswered(std::vector<uint8_t> frame, std::function<void()> next) {
-    m_onSent = std::move(next);
-    m_form.sendFrame(frame);
-}
-
-void JobRunner::replyDecoded(uint8_t command, const QByteArray& reply) {
-    if (!boardActive() || !m_onReply || command != m_awaited)
+void JobRunner::answerOverdue(uint8_t command) {
+    if (!boardActive())
         return;
-    m_deadline->stop();
-    std::exchange(m_onReply, {})(reply);
-}
-
-void JobRunner::answerOverdue() {
-    if (!boardActive() || !m_onReply)
-        return;
-    m_onReply = {};
-    endBoard(BoardResult::Interrupted,
-             JobText::tr("板子在 %1 秒内没有应答 %2").arg(answerWaitMs / 1000).arg(commandName(m_awaited)));
+    endBoard(BoardResult::Interrupted, JobText::tr("板子在 %1 秒内没有应答 %2")
+                                           .arg(answerWaitMs / 1000)
+                                           .arg(BoardDriver::commandName(command)));
 }
 
 void JobRunner::portLost(const QString& reason) {
@@ -210,11 +171,6 @@ void JobRunner::portLost(const QString& reason) {
 }
 
 void JobRunner::poll() {
-    // Out once its last byte is written: the next frame may follow at once, a byte's spacing later.
-    if (m_onSent && (!m_form.Timer1->isActive() || m_form.SendPos >= m_form.SendLen)) {
-        std::exchange(m_onSent, {})();
-        return;
-    }
     if (m_step == Step::Sound) {
         const PlannedPrompt& p = m_plan.prompts[m_prompt];
         const int64_t played = m_stepClock.elapsed();
@@ -275,11 +231,11 @@ void JobRunner::beginBoard() {
 
 void JobRunner::powerUp() {
     enter(Step::PowerUp);
-    sendUnanswered({chip::PU}, [this] {
+    m_driver->sendUnanswered({chip::PU}, [this] {
         if (stepBoxed())
             return;
         enter(Step::DeviceId);
-        sendAwaiting({chip::DEVID}, 3, [this](const QByteArray& reply) { readDevice(reply); });
+        m_driver->sendAwaiting({chip::DEVID}, 3, [this](const QByteArray& reply) { readDevice(reply); });
     });
 }
 
@@ -300,7 +256,7 @@ void JobRunner::readDevice(const QByteArray& reply) {
         return;
     }
     enter(Step::Erase);
-    sendUnanswered({chip::G_ERASE}, [this] {
+    m_driver->sendUnanswered({chip::G_ERASE}, [this] {
         if (stepBoxed())
             return;
         enter(Step::WaitReady);
@@ -310,7 +266,7 @@ void JobRunner::readDevice(const QByteArray& reply) {
 
 void JobRunner::waitReady() {
     // Erasing takes the chip a while; its status says when it is done.
-    sendAwaiting({RD_STATUS}, 3, [this](const QByteArray& reply) {
+    m_driver->sendAwaiting({RD_STATUS}, 3, [this](const QByteArray& reply) {
         if (stepBoxed())
             return;
         if (reply.size() >= 3 && (uint8_t(reply[2]) & chipReady)) {
@@ -352,9 +308,9 @@ void JobRunner::startPrompt(size_t index) {
     enter(Step::SetRec);
     m_chipRecording = true;
     // The chip takes a row address high byte first.
-    sendAwaiting({chip::SET_REC, uint8_t(p.startRow >> 8), uint8_t(p.startRow), uint8_t(p.endRow >> 8),
-                  uint8_t(p.endRow)},
-                 1, [this](const QByteArray& reply) { soundStarted(reply); });
+    m_driver->sendAwaiting({chip::SET_REC, uint8_t(p.startRow >> 8), uint8_t(p.startRow),
+                            uint8_t(p.endRow >> 8), uint8_t(p.endRow)},
+                           1, [this](const QByteArray& reply) { soundStarted(reply); });
 }
 
 void JobRunner::soundStarted(const QByteArray& reply) {
@@ -374,7 +330,7 @@ void JobRunner::soundStarted(const QByteArray& reply) {
 
 void JobRunner::sendStop() {
     enter(Step::Stop);
-    sendAwaiting({chip::STOP}, 1, [this](const QByteArray&) {
+    m_driver->sendAwaiting({chip::STOP}, 1, [this](const QByteArray&) {
         m_chipRecording = false;
         if (!m_stepBox.isEmpty() && m_promptFailure.isEmpty())
             m_promptFailure = std::exchange(m_stepBox, QString());
@@ -384,7 +340,7 @@ void JobRunner::sendStop() {
 
 void JobRunner::readPointer() {
     enter(Step::ReadPointer);
-    sendAwaiting({chip::RD_REC_PTR}, 4, [this](const QByteArray& reply) { verify(reply); });
+    m_driver->sendAwaiting({chip::RD_REC_PTR}, 4, [this](const QByteArray& reply) { verify(reply); });
 }
 
 void JobRunner::verify(const QByteArray& reply) {
@@ -449,9 +405,7 @@ void JobRunner::endBoard(BoardResult result, const QString& reason) {
     m_step = Step::Idle;
     ++m_stepSerial;
     m_stepBox.clear();
-    m_deadline->stop();
-    m_onReply = {};
-    m_onSent = {};
+    m_driver->cancel();
     m_chipRecording = false;
 
     m_report.result = result;
@@ -507,7 +461,7 @@ void JobRunner::finish() {
     m_step = Step::Idle;
     ++m_stepSerial;
     m_poller->stop();
-    m_deadline->stop();
+    m_driver->cancel();
     m_boxes.setCatcher({});
     m_form.setOperationsEnabled(true);
     m_form.Monitor->setSendLineEnabled(true);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/messageboxgate.h"
+#include "job/boarddriver.h"
 #include "job/jobplan.h"
 #include "job/jobreport.h"
 
@@ -31,7 +32,7 @@ public:
         int boards = 1; // 0: until stopped
     };
     // A board that has not answered this long after its frame went out is taken as gone.
-    static constexpr int answerWaitMs = 1000;
+    static constexpr int answerWaitMs = BoardDriver::answerWaitMs;
     // How long the chip may stay busy after an erase of all its messages before the job gives up.
     static constexpr int readyWaitMs = 10000;
 
@@ -92,18 +93,12 @@ private:
     bool boardActive() const { return m_step != Step::Idle && m_step != Step::WaitingForBoard; }
     void enter(Step step);
     void checkBoxLater();
-    // Hands the frame over, then runs next with the answer to its command.
-    void sendAwaiting(std::vector<uint8_t> frame, uint8_t replyLength,
-                      std::function<void(const QByteArray&)> next);
-    // Hands a frame the board does not answer over, then runs next once it has gone out.
-    void sendUnanswered(std::vector<uint8_t> frame, std::function<void()> next);
-    void replyDecoded(uint8_t command, const QByteArray& reply);
     void boxCaught(const MessageBoxGate::Box& box);
     // A box that the step under way raised makes it fail; true when it did.
     bool stepBoxed();
     void stepFailed(const QString& reason);
     void portLost(const QString& reason);
-    void answerOverdue();
+    void answerOverdue(uint8_t command);
     void poll();
 
     void powerUp();
@@ -131,10 +126,7 @@ private:
     // Every step has its number, so that a late check of an earlier step changes nothing.
     quint64 m_stepSerial = 0;
     QString m_stepBox; // the first box the step under way raised
-    uint8_t m_awaited = 0;
-    std::function<void(const QByteArray&)> m_onReply;
-    std::function<void()> m_onSent;
-    QTimer* m_deadline = nullptr;
+    BoardDriver* m_driver = nullptr;
     QTimer* m_poller = nullptr;
     QElapsedTimer m_stepClock;
 
