@@ -80,8 +80,13 @@ int runHeadless(Form1& form, MessageBoxGate& boxes, const Plan& plan, const JobR
         QString line = QStringLiteral("%1 %2-%3 %4 %5")
                            .arg(head, rowText(p.startRow), rowText(p.endRow), secondsText(p.soundMs()),
                                 resultWord(r.result));
+        QStringList notes;
         if (r.result == PromptResult::Ok && !r.reason.isEmpty())
-            line += QStringLiteral(" (%1)").arg(r.reason);
+            notes << r.reason;
+        if (r.clipped && *r.clipped > 0)
+            notes << JobText::tr("削波 %1 个采样").arg(*r.clipped);
+        if (!notes.isEmpty())
+            line += QStringLiteral(" (%1)").arg(notes.join(QStringLiteral("; ")));
         out(line);
         // What went wrong, as the window would have said it.
         if (r.result != PromptResult::Ok && !r.reason.isEmpty())

@@ -53,6 +53,8 @@ QByteArray reportLine(const BoardReport& board) {
             {QStringLiteral("rec_ptr"), p.recPtr ? QJsonValue(*p.recPtr) : QJsonValue()},
             {QStringLiteral("result"), resultWord(p.result)},
             {QStringLiteral("reason"), p.reason},
+            {QStringLiteral("gain_db"), std::round(p.gainDb * 10.0) / 10.0 + 0.0},
+            {QStringLiteral("clipped"), p.clipped ? QJsonValue(qint64(*p.clipped)) : QJsonValue()},
         });
     }
     const QJsonObject line{

@@ -27,6 +27,8 @@ struct PromptReport {
     std::optional<int> recPtr; // as read from the chip
     PromptResult result = PromptResult::NotRun;
     QString reason;
+    double gainDb = 0.0;            // the gain the engine applied
+    std::optional<int64_t> clipped; // samples the gain clipped while the prompt played
 };
 
 struct BoardReport {
@@ -41,7 +43,8 @@ struct BoardReport {
     std::vector<PromptReport> prompts;
 };
 
-// One line of JSON, ending in a line feed; rows are integers, started is UTC in ISO 8601.
+// One line of JSON, ending in a line feed; rows are integers, started is UTC in ISO 8601, a gain in dB
+// to 0.1.
 QByteArray reportLine(const BoardReport& board);
 // Appends the line; false with the system's reason when it could not be written whole.
 bool appendReport(const QString& path, const BoardReport& board, QString* error);

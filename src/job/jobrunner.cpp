@@ -210,8 +210,17 @@ void JobRunner::beginBoard() {
     m_report.port = m_plan.port;
     m_report.started = QDateTime::currentDateTimeUtc();
     for (const PlannedPrompt& p : m_plan.prompts)
-        m_report.prompts.push_back(PromptReport{
-            p.name, p.file, p.fromMs, p.toMs, p.startRow, p.endRow, std::nullopt, PromptResult::NotRun, {}});
+        m_report.prompts.push_back(PromptReport{p.name,
+                                                p.file,
+                                                p.fromMs,
+                                                p.toMs,
+                                                p.startRow,
+                                                p.endRow,
+                                                {},
+                                                PromptResult::NotRun,
+                                                {},
+                                                p.gainDb,
+                                                {}});
     m_boardClock.start();
     m_prompt = 0;
     m_chipRecording = false;
@@ -303,6 +312,8 @@ void JobRunner::startPrompt(size_t index) {
     m_form.SetMusicPoint_Click();
     m_form.MMControl1->setFrom(int32_t(p.fromMs));
     m_form.MMControl1->setTo(int32_t(p.toMs));
+    // Written even at 0 dB: it starts the count of the samples clipped anew.
+    m_form.MMControl1->setGain(p.gainDb);
     if (stepBoxed())
         return;
     enter(Step::SetRec);
@@ -351,6 +362,8 @@ void JobRunner::verify(const QByteArray& reply) {
     // After the two status bytes, the row, high byte first.
     if (reply.size() >= 4)
         r.recPtr = (uint8_t(reply[2]) << 8) | uint8_t(reply[3]);
+    // Counted by the player since the prompt's gain was written, whatever rewound the file since.
+    r.clipped = m_form.MMControl1->clippedSamples();
     if (!m_promptFailure.isEmpty()) {
         finishPrompt(PromptResult::Failed, m_promptFailure);
         return;

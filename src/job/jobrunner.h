@@ -1,7 +1,7 @@
 // The runner: a planned job carried out on boards through the window, by its one send path and the
 // receiver's decoded replies only. Per board: open the port, PU, DEVID, erase, then per prompt: open
-// its file, hold the player at from with its end at to, SET_REC (whose answer starts the sound through
-// the window), STOP when the sound has ended, RD_REC_PTR, and the pointer checked against the plan.
+// its file, hold the player at from with its end at to and its gain, SET_REC (whose answer starts the sound
+// through the window), STOP when the sound has ended, RD_REC_PTR, and the pointer checked against the plan.
 #pragma once
 
 #include "app/messageboxgate.h"

@@ -264,7 +264,12 @@ bool JobWindow::setJob(const QString& path, const Plan& plan, JobRunner::Options
     statusLabel->setText(tr("按“开始”在串口 %1 的板子上录音").arg(plan.port));
 
     connect(runner, &JobRunner::promptStateChanged, this, [this, runner](int index, PromptState state) {
-        showState(index, state, runner->boardReport().prompts.at(size_t(index)).reason);
+        const PromptReport& r = runner->boardReport().prompts.at(size_t(index));
+        QString reason = r.reason;
+        if (r.clipped && *r.clipped > 0)
+            reason +=
+                (reason.isEmpty() ? QString() : QStringLiteral("; ")) + tr("削波 %1 个采样").arg(*r.clipped);
+        showState(index, state, reason);
     });
     connect(runner, &JobRunner::promptProgress, this, &JobWindow::updateProgress);
     connect(runner, &JobRunner::boardStarted, this, [this](int board) {

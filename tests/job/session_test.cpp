@@ -36,6 +36,7 @@ file = "one.wav"
 name = "two"
 file = "two.wav"
 from = 250
+gain_db = -6
 [[prompt]]
 name = "three"
 file = "one.wav"
@@ -168,14 +169,18 @@ TEST(JobSession, ThreePromptsRecordedAndVerifiedOnTheSimulatedBoard) {
     EXPECT_EQ(
         bench.folder.reportLines(),
         QStringList({"{\"board\":1,\"chip\":\"ISD1760\",\"job\":\"DIR/door.toml\",\"port\":1,\"prompts\":["
-                     "{\"end_row\":19,\"file\":\"one.wav\",\"from_ms\":0,\"name\":\"one\",\"reason\":\"\","
-                     "\"rec_ptr\":20,\"result\":\"ok\",\"start_row\":16,\"to_ms\":500},"
-                     "{\"end_row\":26,\"file\":\"two.wav\",\"from_ms\":250,\"name\":\"two\",\"reason\":\"\","
-                     "\"rec_ptr\":27,\"result\":\"ok\",\"start_row\":21,\"to_ms\":1000},"
-                     "{\"end_row\":259,\"file\":\"one.wav\",\"from_ms\":0,\"name\":\"three\",\"reason\":\"\","
-                     "\"rec_ptr\":260,\"result\":\"ok\",\"start_row\":256,\"to_ms\":500}],"
+                     "{\"clipped\":0,\"end_row\":19,\"file\":\"one.wav\",\"from_ms\":0,\"gain_db\":0,"
+                     "\"name\":\"one\",\"reason\":\"\",\"rec_ptr\":20,\"result\":\"ok\",\"start_row\":16,"
+                     "\"to_ms\":500},"
+                     "{\"clipped\":0,\"end_row\":26,\"file\":\"two.wav\",\"from_ms\":250,\"gain_db\":-6,"
+                     "\"name\":\"two\",\"reason\":\"\",\"rec_ptr\":27,\"result\":\"ok\",\"start_row\":21,"
+                     "\"to_ms\":1000},"
+                     "{\"clipped\":0,\"end_row\":259,\"file\":\"one.wav\",\"from_ms\":0,\"gain_db\":0,"
+                     "\"name\":\"three\",\"reason\":\"\",\"rec_ptr\":260,\"result\":\"ok\",\"start_row\":256,"
+                     "\"to_ms\":500}],"
                      "\"reason\":\"\",\"result\":\"ok\",\"started\":\"T\"}"}));
     EXPECT_EQ(bench.states(), QStringList({"已校验", "已校验", "已校验"}));
+    EXPECT_EQ(bench.player->gainWrites, QList<double>({0.0, -6.0, 0.0}));
     EXPECT_TRUE(bench.boxes->shown.isEmpty()) << bench.boxes->shown.first().text.toStdString();
     EXPECT_TRUE(bench.windowUsable());
     EXPECT_EQ(bench.board.model().messages(),
@@ -189,12 +194,15 @@ TEST(JobSession, ABoardWithAnotherChipIsRefusedBeforeAnythingIsErased) {
     EXPECT_EQ(
         bench.folder.reportLines(),
         QStringList({"{\"board\":1,\"chip\":\"ISD1730\",\"job\":\"DIR/door.toml\",\"port\":1,\"prompts\":["
-                     "{\"end_row\":19,\"file\":\"one.wav\",\"from_ms\":0,\"name\":\"one\",\"reason\":\"\","
-                     "\"rec_ptr\":null,\"result\":\"not run\",\"start_row\":16,\"to_ms\":500},"
-                     "{\"end_row\":26,\"file\":\"two.wav\",\"from_ms\":250,\"name\":\"two\",\"reason\":\"\","
-                     "\"rec_ptr\":null,\"result\":\"not run\",\"start_row\":21,\"to_ms\":1000},"
-                     "{\"end_row\":259,\"file\":\"one.wav\",\"from_ms\":0,\"name\":\"three\",\"reason\":\"\","
-                     "\"rec_ptr\":null,\"result\":\"not run\",\"start_row\":256,\"to_ms\":500}],"
+                     "{\"clipped\":null,\"end_row\":19,\"file\":\"one.wav\",\"from_ms\":0,\"gain_db\":0,"
+                     "\"name\":\"one\",\"reason\":\"\",\"rec_ptr\":null,\"result\":\"not run\","
+                     "\"start_row\":16,\"to_ms\":500},"
+                     "{\"clipped\":null,\"end_row\":26,\"file\":\"two.wav\",\"from_ms\":250,\"gain_db\":-6,"
+                     "\"name\":\"two\",\"reason\":\"\",\"rec_ptr\":null,\"result\":\"not run\","
+                     "\"start_row\":21,\"to_ms\":1000},"
+                     "{\"clipped\":null,\"end_row\":259,\"file\":\"one.wav\",\"from_ms\":0,\"gain_db\":0,"
+                     "\"name\":\"three\",\"reason\":\"\",\"rec_ptr\":null,\"result\":\"not run\","
+                     "\"start_row\":256,\"to_ms\":500}],"
                      "\"reason\":\"板上的芯片是 ISD1730，任务要求 ISD1760\",\"result\":\"refused\","
                      "\"started\":\"T\"}"}));
     EXPECT_EQ(bench.states(), QStringList({"未运行", "未运行", "未运行"}));

@@ -144,6 +144,7 @@ public:
         m_toWritten = true;
     }
     void setGain(double dB) override {
+        gainWrites.append(dB);
         m_gain = std::isfinite(dB) ? dB : 0.0;
         m_clipped = 0;
     }
@@ -171,6 +172,7 @@ public:
     QMap<QString, int32_t> files;
     QStringList commands;      // every word issued, in order
     QList<int32_t> fromWrites; // every From written, in order
+    QList<double> gainWrites;  // every Gain written, in order
     bool shareable = false;
     bool soundOutput = true; // false: every play runs silent and says so
 
