@@ -1,7 +1,8 @@
 // The runner: a planned job carried out on boards through the window, by its one send path and the
-// receiver's decoded replies only. Per board: open the port, PU, DEVID, erase, then per prompt: open
-// its file, hold the player at from with its end at to and its gain, SET_REC (whose answer starts the sound
-// through the window), STOP when the sound has ended, RD_REC_PTR, and the pointer checked against the plan.
+// receiver's decoded replies only. Per board: open the port, PU, DEVID, the analog path with the job's
+// volume step, erase, then per prompt: open its file, hold the player at from with its end at to and
+// its gain, SET_REC (whose answer starts the sound through the window), STOP when the sound has ended,
+// RD_REC_PTR, and the pointer checked against the plan.
 #pragma once
 
 #include "app/messageboxgate.h"
@@ -77,6 +78,7 @@ private:
         Opening,
         PowerUp,
         DeviceId,
+        AnalogPath,
         Erase,
         WaitReady,
         OpenFile,
@@ -103,6 +105,7 @@ private:
 
     void powerUp();
     void readDevice(const QByteArray& reply);
+    void erase();
     void waitReady();
     void startPrompt(size_t index);
     void soundStarted(const QByteArray& reply);

@@ -29,6 +29,7 @@ namespace {
 const char* const jobText = R"(chip = "ISD1760"
 lead_in_ms = 0
 gap_rows = 1
+volume_step = 1
 [[prompt]]
 name = "one"
 file = "one.wav"
@@ -162,7 +163,7 @@ struct JobBench {
 TEST(JobSession, ThreePromptsRecordedAndVerifiedOnTheSimulatedBoard) {
     JobBench bench("ISD1760");
     EXPECT_EQ(bench.run(), 0);
-    EXPECT_EQ(bench.wire().toStdString(), "01 09 43 05 "
+    EXPECT_EQ(bench.wire().toStdString(), "01 09 65 0D 03 43 05 "
                                           "81 00 10 00 13 02 08 "
                                           "81 00 15 00 1A 02 08 "
                                           "81 01 00 01 03 02 08");
