@@ -6,6 +6,7 @@
 #include "job/jobrunner.h"
 
 #include "chip/operations.h"
+#include "chip/statusregister.h"
 #include "form/form1.h"
 #include "form/trafficmonitor.h"
 #include "job/jobtext.h"
@@ -24,8 +25,6 @@ namespace job {
 namespace {
 constexpr uint8_t RD_STATUS = BoardDriver::RD_STATUS;
 constexpr uint8_t chipReady = 0x01;
-// SR0's bit 0: the chip refused the last command.
-constexpr uint8_t commandError = 0x01;
 constexpr int pollMs = 5;
 constexpr int readyRetryMs = 20;
 constexpr int swapLookMs = 250;
@@ -300,6 +299,11 @@ void JobRunner::waitReady() {
     m_driver->sendAwaiting({RD_STATUS}, 3, [this](const QByteArray& reply) {
         if (stepBoxed())
             return;
+        // The reads leave CMD_ERR as the erase left it.
+        if (!reply.isEmpty() && chip::decodeStatus(uint8_t(reply[0])).cmdErr) {
+            endBoard(BoardResult::Interrupted, chip::refusalText(chip::G_ERASE));
+            return;
+        }
         if (reply.size() >= 3 && (uint8_t(reply[2]) & chipReady)) {
             startPrompt(0);
         } else if (m_stepClock.elapsed() > readyWaitMs) {
@@ -350,9 +354,10 @@ void JobRunner::startPrompt(size_t index) {
 void JobRunner::soundStarted(const QByteArray& reply) {
     if (!m_stepBox.isEmpty() && m_promptFailure.isEmpty())
         m_promptFailure = std::exchange(m_stepBox, QString());
-    const PlannedPrompt& p = m_plan.prompts[m_prompt];
-    if (m_promptFailure.isEmpty() && !reply.isEmpty() && (uint8_t(reply[0]) & commandError))
-        m_promptFailure = JobText::tr("芯片拒绝了 SET_REC %1-%2").arg(rowText(p.startRow), rowText(p.endRow));
+    // The board answers SET_REC with SR0's low byte: a refusal shows there at
+    // once, and the STOP that follows would clear it before any read.
+    if (m_promptFailure.isEmpty() && !reply.isEmpty() && chip::decodeStatus(uint8_t(reply[0])).cmdErr)
+        m_promptFailure = chip::refusalText(chip::SET_REC);
     if (m_promptFailure.isEmpty() && m_form.MMControl1->mode() != MediaPlayer::mciModePlay)
         m_promptFailure = JobText::tr("SET_REC 的应答没有启动播放器");
     if (!m_promptFailure.isEmpty()) {
@@ -388,6 +393,10 @@ void JobRunner::verify(const QByteArray& reply) {
     // Counted by the player since the prompt's gain was written, whatever rewound
     // the file since.
     r.clipped = m_form.MMControl1->clippedSamples();
+    // The last command that made the chip act was STOP.
+    if (m_promptFailure.isEmpty() && reply.size() >= 2 &&
+        chip::decodeStatus(uint8_t(reply[0]), uint8_t(reply[1])).cmdErr)
+        m_promptFailure = chip::refusalText(chip::STOP);
     if (!m_promptFailure.isEmpty()) {
         finishPrompt(PromptResult::Failed, m_promptFailure);
         return;

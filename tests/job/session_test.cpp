@@ -210,6 +210,20 @@ TEST(JobSession, ABoardWithAnotherChipIsRefusedBeforeAnythingIsErased) {
     EXPECT_TRUE(bench.windowUsable());
 }
 
+TEST(JobSession, ASetRecTheChipRefusesFailsItsPromptWithTheRefusal) {
+    JobBench bench("ISD1760");
+    // The board answers SET_REC with SR0's low byte: the first such answer says CMD_ERR.
+    bool refused = false;
+    bench.board.replyFilter = [&](const QByteArray& reply) {
+        return reply.size() == 1 && !std::exchange(refused, true) ? QByteArray(1, char(reply[0] | 0x01))
+                                                                  : reply;
+    };
+    EXPECT_EQ(bench.run(), 1);
+    const job::BoardReport& report = bench.desk->window()->runner()->boardReport();
+    EXPECT_EQ(report.prompts[0].reason, "the chip refused SET_REC: CMD_ERR");
+    EXPECT_EQ(bench.states(), QStringList({"失败：the chip refused SET_REC: CMD_ERR", "已校验", "已校验"}));
+}
+
 TEST(JobSession, ABoardPulledOutDuringTheSecondPromptEndsTheJobAtOnce) {
     JobFolder folder;
     AdapterConsole console;
