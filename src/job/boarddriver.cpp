@@ -4,6 +4,7 @@
 #include "chip/operations.h"
 #include "form/form1.h"
 
+#include <QComboBox>
 #include <QTimer>
 
 #include <utility>
@@ -36,6 +37,17 @@ QString BoardDriver::commandName(uint8_t command) {
     const chip::Operation* op = chip::operation(command);
     return op && op->name ? QString::fromLatin1(op->name)
                           : QStringLiteral("0x%1").arg(command, 2, 16, QLatin1Char('0'));
+}
+
+bool BoardDriver::openPort(int port) {
+    SerialPort& serial = *m_form.MSComm1;
+    if (serial.portOpen() && serial.commPort() == port)
+        return true;
+    if (serial.portOpen())
+        m_form.Command16_Click(); // closes the other port
+    m_form.Combo1->setEditText(QString::number(port));
+    m_form.Command16_Click();
+    return serial.portOpen();
 }
 
 void BoardDriver::sendAwaiting(std::vector<uint8_t> frame, uint8_t replyLength,

@@ -26,6 +26,10 @@ public:
 
     explicit BoardDriver(Form1& form, QObject* parent = nullptr);
 
+    // Opens port number `port` as the operator would (串口号, then 打开串口), closing another one open;
+    // true when that port is open. A port that cannot be opened is told by the window in a box.
+    bool openPort(int port);
+
     // Hands the frame over, then runs next with the answer to its command.
     void sendAwaiting(std::vector<uint8_t> frame, uint8_t replyLength,
                       std::function<void(const QByteArray&)> next);

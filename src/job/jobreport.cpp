@@ -57,6 +57,22 @@ QByteArray reportLine(const BoardReport& board) {
             {QStringLiteral("clipped"), p.clipped ? QJsonValue(qint64(*p.clipped)) : QJsonValue()},
         });
     }
+    QJsonValue messages;
+    if (board.messages) {
+        QJsonArray table;
+        for (size_t i = 0; i < board.messages->table.size(); ++i) {
+            const MessagesReport::Message& m = board.messages->table[i];
+            table.append(
+                QJsonObject{{QStringLiteral("number"), qint64(i + 1)},
+                            {QStringLiteral("start_row"), m.startRow},
+                            {QStringLiteral("end_row"), m.endRow ? QJsonValue(*m.endRow) : QJsonValue()}});
+        }
+        messages = QJsonObject{
+            {QStringLiteral("result"), board.messages->ok ? QStringLiteral("ok") : QStringLiteral("failed")},
+            {QStringLiteral("reason"), board.messages->reason},
+            {QStringLiteral("rec_ptr"), board.messages->recPtr},
+            {QStringLiteral("table"), table}};
+    }
     const QJsonObject line{
         {QStringLiteral("job"), board.job},
         {QStringLiteral("board"), board.board},
@@ -67,6 +83,7 @@ QByteArray reportLine(const BoardReport& board) {
         {QStringLiteral("result"), resultWord(board.result)},
         {QStringLiteral("reason"), board.reason},
         {QStringLiteral("prompts"), prompts},
+        {QStringLiteral("messages"), messages},
     };
     return QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n';
 }

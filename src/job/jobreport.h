@@ -31,6 +31,18 @@ struct PromptReport {
     std::optional<int64_t> clipped; // samples the gain clipped while the prompt played
 };
 
+// 校验: the chip's own message table read after the prompts, against the plan.
+struct MessagesReport {
+    bool ok = false;
+    QString reason; // what differs from the plan
+    int recPtr = 0;
+    struct Message {
+        int startRow = 0;
+        std::optional<int> endRow; // unknown where the record pointer lies before its start
+    };
+    std::vector<Message> table;
+};
+
 struct BoardReport {
     QString job;
     int board = 0;
@@ -41,10 +53,12 @@ struct BoardReport {
     BoardResult result = BoardResult::Ok;
     QString reason;
     std::vector<PromptReport> prompts;
+    std::optional<MessagesReport> messages; // once every prompt has been through
 };
 
 // One line of JSON, ending in a line feed; rows are integers, started is UTC in ISO 8601, a gain in dB
-// to 0.1.
+// to 0.1. messages is null, or {"result": "ok" or "failed", "reason", "rec_ptr", "table": [{"number",
+// "start_row", "end_row"}, ...]}.
 QByteArray reportLine(const BoardReport& board);
 // Appends the line; false with the system's reason when it could not be written whole.
 bool appendReport(const QString& path, const BoardReport& board, QString* error);

@@ -13,7 +13,6 @@
 #include "link/devicetable.h"
 #include "player/timetext.h"
 
-#include <QComboBox>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -42,6 +41,10 @@ JobRunner::JobRunner(Form1& form, MessageBoxGate& boxes, Plan plan, Options opti
     m_driver = new BoardDriver(form, this);
     connect(m_driver, &BoardDriver::overdue, this, &JobRunner::answerOverdue);
     connect(m_driver, &BoardDriver::lost, this, &JobRunner::portLost);
+    m_reader = new MessageReader(form, *m_driver, m_plan.chip, this);
+    connect(m_reader, &MessageReader::read, this, &JobRunner::tableRead);
+    connect(m_reader, &MessageReader::failed, this,
+            [this](const QString& reason) { endBoard(BoardResult::Interrupted, reason); });
     m_poller = new QTimer(this);
     m_poller->setTimerType(Qt::PreciseTimer);
     m_poller->setInterval(pollMs);
@@ -196,14 +199,7 @@ void JobRunner::poll() {
 }
 
 bool JobRunner::openPort() {
-    SerialPort& port = *m_form.MSComm1;
-    if (port.portOpen() && port.commPort() == m_plan.port)
-        return true;
-    if (port.portOpen())
-        m_form.Command16_Click(); // closes the other port
-    m_form.Combo1->setEditText(QString::number(m_plan.port));
-    m_form.Command16_Click();
-    return port.portOpen();
+    return m_driver->openPort(m_plan.port);
 }
 
 void JobRunner::beginBoard() {
@@ -320,7 +316,7 @@ void JobRunner::waitReady() {
 
 void JobRunner::startPrompt(size_t index) {
     if (index >= m_plan.prompts.size()) {
-        endBoard(BoardResult::Ok, QString());
+        checkMessages();
         return;
     }
     m_prompt = index;
@@ -413,6 +409,23 @@ void JobRunner::verify(const QByteArray& reply) {
                      JobText::tr("记录指针应为 %1，读到 %2").arg(rowText(expected), read));
 }
 
+void JobRunner::checkMessages() {
+    enter(Step::Messages);
+    m_reader->start();
+}
+
+void JobRunner::tableRead(const MessageTable& table) {
+    if (m_step != Step::Messages || stepBoxed())
+        return;
+    const TableCheck check = checkTable(table, m_plan);
+    MessagesReport report{check.ok, check.reason, table.recPtr, {}};
+    for (const ChipMessage& m : table.messages)
+        report.table.push_back({m.startRow, m.endRow});
+    m_report.messages = report;
+    emit messagesRead(table, check.ok);
+    endBoard(BoardResult::Ok, QString());
+}
+
 void JobRunner::failPrompt(const QString& reason) {
     if (m_promptFailure.isEmpty())
         m_promptFailure = reason;
@@ -453,6 +466,7 @@ void JobRunner::endBoard(BoardResult result, const QString& reason) {
     ++m_stepSerial;
     m_stepBox.clear();
     m_driver->cancel();
+    m_reader->stop();
     m_chipRecording = false;
 
     m_report.result = result;
@@ -470,10 +484,14 @@ void JobRunner::endBoard(BoardResult result, const QString& reason) {
         int failed = 0;
         for (const PromptReport& p : m_report.prompts)
             failed += p.result == PromptResult::Failed;
-        if (failed > 0) {
+        QStringList reasons;
+        if (failed > 0)
+            reasons << JobText::tr("%1 个提示音中有 %2 个失败").arg(m_report.prompts.size()).arg(failed);
+        if (m_report.messages && !m_report.messages->ok)
+            reasons << JobText::tr("芯片的消息表与计划不符：%1").arg(m_report.messages->reason);
+        if (!reasons.isEmpty()) {
             m_report.result = BoardResult::Failed;
-            m_report.reason =
-                JobText::tr("%1 个提示音中有 %2 个失败").arg(m_report.prompts.size()).arg(failed);
+            m_report.reason = reasons.join(JobText::tr("；"));
         }
     }
     m_report.seconds = double(m_boardClock.elapsed()) / 1000.0;

@@ -2,13 +2,15 @@
 // receiver's decoded replies only. Per board: open the port, PU, DEVID, the analog path with the job's
 // volume step, erase, then per prompt: open its file, hold the player at from with its end at to and
 // its gain, SET_REC (whose answer starts the sound through the window), STOP when the sound has ended,
-// RD_REC_PTR, and the pointer checked against the plan.
+// RD_REC_PTR, and the pointer checked against the plan; at the end the chip's message table against the
+// plan (校验).
 #pragma once
 
 #include "app/messageboxgate.h"
 #include "job/boarddriver.h"
 #include "job/jobplan.h"
 #include "job/jobreport.h"
+#include "job/messagetable.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -67,6 +69,8 @@ signals:
     void promptStateChanged(int index, job::PromptState state);
     // While a prompt's sound plays: how much of it has played.
     void promptProgress(int index, qint64 playedMs);
+    // 校验: the chip's message table, read after the board's last prompt.
+    void messagesRead(const job::MessageTable& table, bool matchesPlan);
     void boardEnded(const job::BoardReport& report);
     void reportFailed(const QString& error);
     void waitingForBoard(int next);
@@ -86,6 +90,7 @@ private:
         Sound,
         Stop,
         ReadPointer,
+        Messages,
         WaitingForBoard,
     };
 
@@ -112,6 +117,8 @@ private:
     void sendStop();
     void readPointer();
     void verify(const QByteArray& reply);
+    void checkMessages();
+    void tableRead(const MessageTable& table);
     void failPrompt(const QString& reason);
     void finishPrompt(PromptResult result, const QString& reason);
     void endBoard(BoardResult result, const QString& reason);
@@ -130,6 +137,7 @@ private:
     quint64 m_stepSerial = 0;
     QString m_stepBox; // the first box the step under way raised
     BoardDriver* m_driver = nullptr;
+    MessageReader* m_reader = nullptr;
     QTimer* m_poller = nullptr;
     QElapsedTimer m_stepClock;
 

@@ -1,6 +1,8 @@
 // The job file and the planner without a window: rows from durations, the last row of every model,
-// the plan as --plan prints it, and a job refused with every fault at its line and column.
+// the plan as --plan prints it, a job refused with every fault at its line and column, and the chip's
+// message table as it is told and checked against a plan.
 #include "job/jobplan.h"
+#include "job/messagetable.h"
 #include "link/devicetable.h"
 
 #include <QMap>
@@ -263,4 +265,36 @@ TEST(Planner, TimesAreWrittenAsTheWindowShowsThem) {
         {"1:5:43", std::nullopt}, {"01:05", std::nullopt}, {"abc", std::nullopt},  {"", std::nullopt}};
     for (const auto& [text, ms] : times)
         EXPECT_EQ(job::timeTextMs(QString::fromLatin1(text)), ms) << text;
+}
+
+TEST(MessageTable, TheWalksStartsMakeTheTableThatIsToldAndCheckedAgainstThePlan) {
+    EXPECT_EQ(job::messageTableText(job::tableOf("ISD1760", 0x1EF, {0x100, 0x010, 0x015, 0x010}, 0x104), 8),
+              "1  0x010-0x014  0.63 s\n"
+              "2  0x015-0x0FF  29.38 s\n"
+              "3  0x100-0x103  0.50 s\n"
+              "ISD1760：3 条消息，记录指针 0x104，消息区 0x010-0x1EF\n");
+    // The last recording went before the last message: where that one ends is not known.
+    EXPECT_EQ(
+        job::messageTableText(job::tableOf("ISD1730", 0x0FF, {0x0F0, 0x010}, 0x014), 4),
+        "1  0x010-0x0EF  56.00 s\n2  0x0F0-?  ?\nISD1730：2 条消息，记录指针 0x014，消息区 0x010-0x0FF\n");
+    EXPECT_EQ(job::messageTableText(job::tableOf("ISD1720", 0x0AF, {}, 0x010), 8),
+              "ISD1720：芯片上没有消息（记录指针 0x010）\n");
+
+    job::Plan plan;
+    for (const auto& [name, start] : {std::pair("one", 0x010), {"two", 0x015}, {"three", 0x100}})
+        plan.prompts.push_back(job::PlannedPrompt{name, {}, {}, 0, 0, start, start, {}, false, 0, 0.0});
+    struct Case {
+        bool eraseAll;
+        std::vector<int> starts;
+        const char* reason; // nullptr: it matches
+    };
+    for (const Case& c :
+         {Case{true, {0x010, 0x016, 0x0FF}, nullptr}, Case{false, {0x010, 0x015, 0x050, 0x100}, nullptr},
+          Case{true, {0x010, 0x015, 0x050, 0x100}, "芯片上有 4 条消息，计划 3 条"},
+          Case{true, {0x010, 0x017, 0x100}, "“two”计划从 0x015 开始，芯片上那里没有消息"}}) {
+        plan.eraseAll = c.eraseAll;
+        const job::TableCheck check = job::checkTable(job::tableOf("ISD1760", 0x1EF, c.starts, 0x104), plan);
+        EXPECT_EQ(check.ok, c.reason == nullptr) << c.starts.size();
+        EXPECT_EQ(check.reason, c.reason ? QString(c.reason) : QString()) << c.starts.size();
+    }
 }

@@ -166,20 +166,25 @@ TEST(JobSession, ThreePromptsRecordedAndVerifiedOnTheSimulatedBoard) {
     EXPECT_EQ(bench.wire().toStdString(), "01 09 65 0D 03 43 05 "
                                           "81 00 10 00 13 02 08 "
                                           "81 00 15 00 1A 02 08 "
-                                          "81 01 00 01 03 02 08");
+                                          "81 01 00 01 03 02 08 "
+                                          "48 06 48 06 48 06 48 06 08");
     EXPECT_EQ(
         bench.folder.reportLines(),
-        QStringList({"{\"board\":1,\"chip\":\"ISD1760\",\"job\":\"DIR/door.toml\",\"port\":1,\"prompts\":["
-                     "{\"clipped\":0,\"end_row\":19,\"file\":\"one.wav\",\"from_ms\":0,\"gain_db\":0,"
-                     "\"name\":\"one\",\"reason\":\"\",\"rec_ptr\":20,\"result\":\"ok\",\"start_row\":16,"
-                     "\"to_ms\":500},"
-                     "{\"clipped\":0,\"end_row\":26,\"file\":\"two.wav\",\"from_ms\":250,\"gain_db\":-6,"
-                     "\"name\":\"two\",\"reason\":\"\",\"rec_ptr\":27,\"result\":\"ok\",\"start_row\":21,"
-                     "\"to_ms\":1000},"
-                     "{\"clipped\":0,\"end_row\":259,\"file\":\"one.wav\",\"from_ms\":0,\"gain_db\":0,"
-                     "\"name\":\"three\",\"reason\":\"\",\"rec_ptr\":260,\"result\":\"ok\",\"start_row\":256,"
-                     "\"to_ms\":500}],"
-                     "\"reason\":\"\",\"result\":\"ok\",\"started\":\"T\"}"}));
+        QStringList(
+            {"{\"board\":1,\"chip\":\"ISD1760\",\"job\":\"DIR/door.toml\","
+             "\"messages\":{\"reason\":\"\",\"rec_ptr\":260,\"result\":\"ok\",\"table\":["
+             "{\"end_row\":20,\"number\":1,\"start_row\":16},{\"end_row\":255,\"number\":2,\"start_row\":21},"
+             "{\"end_row\":259,\"number\":3,\"start_row\":256}]},\"port\":1,\"prompts\":["
+             "{\"clipped\":0,\"end_row\":19,\"file\":\"one.wav\",\"from_ms\":0,\"gain_db\":0,"
+             "\"name\":\"one\",\"reason\":\"\",\"rec_ptr\":20,\"result\":\"ok\",\"start_row\":16,"
+             "\"to_ms\":500},"
+             "{\"clipped\":0,\"end_row\":26,\"file\":\"two.wav\",\"from_ms\":250,\"gain_db\":-6,"
+             "\"name\":\"two\",\"reason\":\"\",\"rec_ptr\":27,\"result\":\"ok\",\"start_row\":21,"
+             "\"to_ms\":1000},"
+             "{\"clipped\":0,\"end_row\":259,\"file\":\"one.wav\",\"from_ms\":0,\"gain_db\":0,"
+             "\"name\":\"three\",\"reason\":\"\",\"rec_ptr\":260,\"result\":\"ok\",\"start_row\":256,"
+             "\"to_ms\":500}],"
+             "\"reason\":\"\",\"result\":\"ok\",\"started\":\"T\"}"}));
     EXPECT_EQ(bench.states(), QStringList({"已校验", "已校验", "已校验"}));
     EXPECT_EQ(bench.player->gainWrites, QList<double>({0.0, -6.0, 0.0}));
     EXPECT_TRUE(bench.boxes->shown.isEmpty()) << bench.boxes->shown.first().text.toStdString();
@@ -194,7 +199,8 @@ TEST(JobSession, ABoardWithAnotherChipIsRefusedBeforeAnythingIsErased) {
     EXPECT_EQ(bench.wire().toStdString(), "01 09");
     EXPECT_EQ(
         bench.folder.reportLines(),
-        QStringList({"{\"board\":1,\"chip\":\"ISD1730\",\"job\":\"DIR/door.toml\",\"port\":1,\"prompts\":["
+        QStringList({"{\"board\":1,\"chip\":\"ISD1730\",\"job\":\"DIR/door.toml\",\"messages\":null,"
+                     "\"port\":1,\"prompts\":["
                      "{\"clipped\":null,\"end_row\":19,\"file\":\"one.wav\",\"from_ms\":0,\"gain_db\":0,"
                      "\"name\":\"one\",\"reason\":\"\",\"rec_ptr\":null,\"result\":\"not run\","
                      "\"start_row\":16,\"to_ms\":500},"
