@@ -103,6 +103,12 @@ int runHeadless(Form1& form, MessageBoxGate& boxes, const Plan& plan, const JobR
         std::fflush(stdout);
         progressShown = true;
     });
+    QObject::connect(&runner, &JobRunner::messagesRead, [&](const MessageTable& table) {
+        // The table's lines, then its summary.
+        for (const QString& line :
+             messageTableText(table, plan.sampleRateKhz).split(u'\n', Qt::SkipEmptyParts))
+            out(QStringLiteral("  ") + line);
+    });
     std::vector<BoardResult> ended;
     QObject::connect(&runner, &JobRunner::boardEnded, [&](const BoardReport& report) {
         ended.push_back(report.result);

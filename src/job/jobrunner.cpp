@@ -52,6 +52,8 @@ JobRunner::JobRunner(Form1& form, MessageBoxGate& boxes, Plan plan, Options opti
 }
 
 JobRunner::~JobRunner() {
+    // Before the driver it reads through goes with the runner's other children.
+    m_reader->stop();
     if (m_running) {
         m_boxes.setCatcher({});
         m_form.setOperationsEnabled(true);

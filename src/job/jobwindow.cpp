@@ -2,6 +2,7 @@
 #include "job/jobwindow.h"
 
 #include "form/form1.h"
+#include "job/messagewindow.h"
 #include "player/filedialog.h"
 #include "player/timetext.h"
 
@@ -100,11 +101,27 @@ QColor ChipMap::colourOf(PromptState state) {
 void ChipMap::setPlan(const Plan& plan) {
     m_plan = plan;
     m_states.assign(plan.prompts.size(), PromptState::Planned);
-    QString tip;
-    for (const PlannedPrompt& p : plan.prompts)
-        tip += QStringLiteral("%1  %2-%3\n").arg(p.name, rowText(p.startRow), rowText(p.endRow));
-    setToolTip(tip.trimmed());
+    m_messages.reset();
+    updateTip();
     update();
+}
+
+void ChipMap::setMessages(std::optional<MessageTable> table) {
+    m_messages = std::move(table);
+    updateTip();
+    update();
+}
+
+void ChipMap::updateTip() {
+    QString tip;
+    for (const PlannedPrompt& p : m_plan.prompts)
+        tip += QStringLiteral("%1  %2-%3\n").arg(p.name, rowText(p.startRow), rowText(p.endRow));
+    if (m_messages) {
+        if (!tip.isEmpty())
+            tip += QLatin1Char('\n');
+        tip += messageTableText(*m_messages, m_plan.sampleRateKhz > 0 ? m_plan.sampleRateKhz : 8);
+    }
+    setToolTip(tip.trimmed());
 }
 
 void ChipMap::setState(int index, PromptState state) {
@@ -117,18 +134,33 @@ void ChipMap::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QRect area = rect().adjusted(0, 0, -1, -1);
     painter.fillRect(area, QColor(0xd9, 0xd9, 0xd9));
-    const int rows = m_plan.rowsOnChip();
+    const int lastRow = m_plan.lastRow > 0 ? m_plan.lastRow : m_messages ? m_messages->lastRow : 0;
+    const int rows = lastRow - 0x010 + 1;
     if (rows > 0) {
         const auto xOf = [&](int row) {
-            return area.left() + int(int64_t(row - 0x010) * area.width() / rows);
+            return area.left() +
+                   int(int64_t(std::clamp(row, 0x010, lastRow + 1) - 0x010) * area.width() / rows);
         };
-        for (size_t i = 0; i < m_plan.prompts.size(); ++i) {
-            const PlannedPrompt& p = m_plan.prompts[i];
-            const int left = xOf(p.startRow);
+        // The plan above the chip's own table when both are there.
+        const bool both = m_messages && !m_plan.prompts.empty();
+        const int middle = area.top() + area.height() / 2;
+        const auto band = [&](int first, int last, bool lower, const QColor& colour) {
+            const int left = xOf(first);
             // Every band is at least a pixel wide and ends where the next row starts.
-            const int right = std::max(left + 1, xOf(p.endRow + 1));
-            painter.fillRect(QRect(QPoint(left, area.top()), QPoint(right - 1, area.bottom())),
-                             colourOf(m_states[i]));
+            const int right = std::max(left + 1, xOf(last + 1));
+            const int top = both && lower ? middle + 1 : area.top();
+            const int bottom = both && !lower ? middle : area.bottom();
+            painter.fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom)), colour);
+        };
+        for (size_t i = 0; i < m_plan.prompts.size(); ++i)
+            band(m_plan.prompts[i].startRow, m_plan.prompts[i].endRow, false, colourOf(m_states[i]));
+        if (m_messages) {
+            for (size_t i = 0; i < m_messages->messages.size(); ++i) {
+                const ChipMessage& m = m_messages->messages[i];
+                // Two shades, so that messages that follow each other without a gap stay apart.
+                band(m.startRow, m.endRow.value_or(m.startRow), true,
+                     i % 2 ? QColor(0x9e, 0x9a, 0xc8) : QColor(0x75, 0x6b, 0xb1));
+            }
         }
     }
     painter.setPen(palette().color(QPalette::Mid));
@@ -168,6 +200,8 @@ JobWindow::JobWindow(Form1& form, MessageBoxGate& boxes, QWidget* parent)
     stopButton->setObjectName(QStringLiteral("stopButton"));
     nextButton = new QPushButton(tr("下一块板"), this);
     nextButton->setObjectName(QStringLiteral("nextButton"));
+    messagesButton = new QPushButton(tr("读消息表"), this);
+    messagesButton->setObjectName(QStringLiteral("messagesButton"));
     statusLabel = new QLabel(this);
     statusLabel->setObjectName(QStringLiteral("statusLabel"));
     statusLabel->setWordWrap(true);
@@ -189,6 +223,7 @@ JobWindow::JobWindow(Form1& form, MessageBoxGate& boxes, QWidget* parent)
     buttons->addWidget(startButton);
     buttons->addWidget(stopButton);
     buttons->addWidget(nextButton);
+    buttons->addWidget(messagesButton);
     buttons->addWidget(statusLabel, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -208,6 +243,7 @@ JobWindow::JobWindow(Form1& form, MessageBoxGate& boxes, QWidget* parent)
         if (m_runner)
             m_runner->stop();
     });
+    connect(messagesButton, &QPushButton::clicked, this, &JobWindow::messagesRequested);
     connect(nextButton, &QPushButton::clicked, this, [this] {
         if (m_runner)
             m_runner->nextBoard();
@@ -280,9 +316,17 @@ bool JobWindow::setJob(const QString& path, const Plan& plan, JobRunner::Options
         QString text = tr("第 %1 块板：%2").arg(report.board).arg(resultWord(report.result));
         if (!report.reason.isEmpty())
             text += QStringLiteral(" — ") + report.reason;
+        if (report.messages)
+            text += QLatin1Char('\n') +
+                    (report.messages->ok
+                         ? tr("校验：芯片上的 %1 条消息与计划相符").arg(report.messages->table.size())
+                         : tr("校验：芯片上的消息表与计划不符"));
         statusLabel->setText(text);
         promptBar->setValue(0);
     });
+    connect(runner, &JobRunner::boardStarted, this, [this] { chipMap->setMessages(std::nullopt); });
+    connect(runner, &JobRunner::messagesRead, this,
+            [this](const MessageTable& table) { chipMap->setMessages(table); });
     connect(runner, &JobRunner::waitingForBoard, this, [this](int next) {
         statusLabel->setText(
             statusLabel->text() + QLatin1Char('\n') +
@@ -349,11 +393,18 @@ void JobWindow::updateProgress(int index, qint64 playedMs) {
     leftLabel->setText(tr("剩余 %1").arg(clockText(left)));
 }
 
+void JobWindow::setReadingMessages(bool reading) {
+    m_readingMessages = reading;
+    updateButtons();
+}
+
 void JobWindow::updateButtons() {
     const bool running = m_runner && m_runner->isRunning();
     startButton->setEnabled(m_runner && !running);
     stopButton->setEnabled(running);
     nextButton->setEnabled(running && m_runner->isWaitingForBoard());
+    messagesButton->setEnabled(m_runner && !running && !m_readingMessages);
+    startButton->setEnabled(startButton->isEnabled() && !m_readingMessages);
     openButton->setEnabled(!running);
 }
 
@@ -365,6 +416,10 @@ JobDesk::JobDesk(Form1& form, MessageBoxGate& boxes, Settings settings)
     form.setContextMenuPolicy(Qt::ActionsContextMenu);
     form.addAction(m_action);
     connect(m_action, &QAction::triggered, this, &JobDesk::show);
+    m_messagesAction = new QAction(tr("读消息表"), &form);
+    m_messagesAction->setObjectName(QStringLiteral("messagesAction"));
+    form.addAction(m_messagesAction);
+    connect(m_messagesAction, &QAction::triggered, this, [this] { readMessages(false); });
 }
 
 JobDesk::~JobDesk() = default;
@@ -375,6 +430,7 @@ void JobDesk::ensureWindow() {
     m_window = std::make_unique<JobWindow>(m_form, m_boxes);
     m_window->setFont(m_form.font());
     connect(m_window.get(), &JobWindow::openRequested, this, &JobDesk::askForJob);
+    connect(m_window.get(), &JobWindow::messagesRequested, this, [this] { readMessages(true); });
     // Beside the main window where the screen has room, on the other side from the monitor.
     const QRect main = m_form.frameGeometry();
     if (const QScreen* screen = m_form.screen()) {
@@ -395,6 +451,27 @@ void JobDesk::show() {
     m_window->activateWindow();
     if (first && !m_window->runner())
         askForJob();
+}
+
+void JobDesk::readMessages(bool forTheJob) {
+    const JobRunner* runner = m_window ? m_window->runner() : nullptr;
+    // A job drives the board now; it reads the table itself after each board.
+    if (runner && runner->isRunning())
+        return;
+    if (!m_messageWindow) {
+        m_messageWindow = std::make_unique<MessageWindow>(m_form, m_boxes);
+        m_messageWindow->setFont(m_form.font());
+        connect(m_messageWindow.get(), &MessageWindow::readingChanged, this, [this](bool reading) {
+            if (m_window)
+                m_window->setReadingMessages(reading);
+        });
+    }
+    m_messageWindow->show();
+    m_messageWindow->raise();
+    if (forTheJob && runner)
+        m_messageWindow->read(runner->plan().port, runner->plan().sampleRateKhz, runner->plan());
+    else
+        m_messageWindow->read(0, 8, Plan{});
 }
 
 void JobDesk::askForJob() {

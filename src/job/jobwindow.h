@@ -3,6 +3,7 @@
 #pragma once
 
 #include "job/jobrunner.h"
+#include "job/messagetable.h"
 
 #include <QWidget>
 
@@ -19,13 +20,15 @@ class QTableWidget;
 namespace job {
 
 // The chip's message rows from 0x010 to the last one: each prompt a band in the colour of its state,
-// the free rows grey.
+// the free rows grey; the messages the chip holds, once read, as purple bands below the plan's.
 class ChipMap final : public QWidget {
     Q_OBJECT
 public:
     explicit ChipMap(QWidget* parent = nullptr);
     void setPlan(const Plan& plan);
     void setState(int index, PromptState state);
+    // The chip's own table; nothing: none read (since the plan was set).
+    void setMessages(std::optional<MessageTable> table);
     QSize sizeHint() const override { return {560, 36}; }
     // The colour a prompt's band shows in.
     static QColor colourOf(PromptState state);
@@ -34,8 +37,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void updateTip();
+
     Plan m_plan;
     std::vector<PromptState> m_states;
+    std::optional<MessageTable> m_messages;
 };
 
 class JobWindow final : public QWidget {
@@ -62,23 +68,32 @@ public:
     QPushButton* startButton = nullptr;
     QPushButton* stopButton = nullptr;
     QPushButton* nextButton = nullptr;
+    QPushButton* messagesButton = nullptr;
     QLabel* statusLabel = nullptr;
     QPlainTextEdit* refusalText = nullptr;
+
+    // Start and the job's other buttons as the job stands; reading the chip's table elsewhere holds them.
+    void updateButtons();
+    void setReadingMessages(bool reading);
 
 signals:
     // 打开任务… was pressed.
     void openRequested();
+    // 读消息表 was pressed: the chip's table, on the job's port and at its rate, against its plan.
+    void messagesRequested();
 
 private:
     void showState(int index, PromptState state, const QString& reason);
     void updateProgress(int index, qint64 playedMs);
-    void updateButtons();
 
     Form1& m_form;
     MessageBoxGate& m_boxes;
     std::unique_ptr<JobRunner> m_runner;
     int m_lastExitCode = -1;
+    bool m_readingMessages = false;
 };
+
+class MessageWindow;
 
 // The job's place in the console: the main window's context-menu action "录音任务…" and the job
 // window it opens. The window folder knows nothing of it; main attaches it, and it goes before the
@@ -94,8 +109,11 @@ public:
     ~JobDesk() override;
 
     QAction* action() const { return m_action; }
+    // 读消息表 in the main window's context menu.
+    QAction* messagesAction() const { return m_messagesAction; }
     // Null until first shown.
     JobWindow* window() const { return m_window.get(); }
+    MessageWindow* messageWindow() const { return m_messageWindow.get(); }
     // Opens the window beside the main window; with no job in it, asks for one.
     void show();
     // Loads and plans the job file and shows it (or its refusals) in the window.
@@ -103,6 +121,10 @@ public:
     // Shows a job planned already.
     void showJob(const QString& path, const Plan& plan);
     int lastExitCode() const { return m_window ? m_window->lastExitCode() : -1; }
+
+    // Reads the chip's table into the message window: on the window's port at 8 kHz, or on the job's
+    // port at its rate and checked against its plan.
+    void readMessages(bool forTheJob);
 
 private:
     void ensureWindow();
@@ -112,7 +134,9 @@ private:
     MessageBoxGate& m_boxes;
     Settings m_settings;
     QAction* m_action = nullptr;
+    QAction* m_messagesAction = nullptr;
     std::unique_ptr<JobWindow> m_window;
+    std::unique_ptr<MessageWindow> m_messageWindow;
 };
 
 } // namespace job

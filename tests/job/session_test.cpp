@@ -8,10 +8,12 @@
 #include "app/messageboxgate.h"
 #include "form/form1.h"
 #include "job/jobwindow.h"
+#include "job/messagewindow.h"
 #include "link/qtserialport.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -191,6 +193,21 @@ TEST(JobSession, ThreePromptsRecordedAndVerifiedOnTheSimulatedBoard) {
     EXPECT_TRUE(bench.windowUsable());
     EXPECT_EQ(bench.board.model().messages(),
               (std::vector<std::pair<uint16_t, uint16_t>>{{0x010, 0x013}, {0x015, 0x01A}, {0x100, 0x103}}));
+
+    // 读消息表 reads the chip again on the job's port, as the operator would, and checks it against the plan.
+    bench.desk->window()->messagesButton->click();
+    job::MessageWindow& messages = *bench.desk->messageWindow();
+    QSignalSpy read(&messages, &job::MessageWindow::readingChanged);
+    ASSERT_TRUE(read.wait(10000));
+    QStringList rows;
+    for (int row = 0; row < messages.table->rowCount(); ++row)
+        for (int column = 0; column < messages.table->columnCount(); ++column)
+            rows << messages.table->item(row, column)->text();
+    EXPECT_EQ(rows.join(' '), "1 0x010 0x014 0.63 s 2 0x015 0x0FF 29.38 s 3 0x100 0x103 0.50 s");
+    EXPECT_EQ(messages.summaryLabel->text(),
+              "ISD1760：3 条消息，记录指针 0x104，消息区 0x010-0x1EF\n校验：与计划相符");
+    EXPECT_TRUE(bench.boxes->shown.isEmpty());
+    EXPECT_TRUE(bench.windowUsable());
 }
 
 TEST(JobSession, ABoardWithAnotherChipIsRefusedBeforeAnythingIsErased) {
