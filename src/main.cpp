@@ -64,7 +64,8 @@ bool platformNamed(int argc, char** argv) {
 // A job planned or run without a window needs no display, whether or not one is there.
 bool windowless(int argc, char** argv) {
     for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
-        if (std::strcmp(argv[i], "--plan") == 0 || std::strcmp(argv[i], "--headless") == 0)
+        if (std::strcmp(argv[i], "--plan") == 0 || std::strcmp(argv[i], "--headless") == 0 ||
+            std::strcmp(argv[i], "--read-messages") == 0)
             return !platformNamed(argc, argv);
     }
     return false;
@@ -144,7 +145,14 @@ int main(int argc, char** argv) {
             "With --job: appends the report, one JSON line per board, to FILE (default: beside the job "
             "file, door.toml -> door.report.jsonl)."),
         QStringLiteral("FILE"));
-    parser.addOptions({jobOption, planOption, headlessOption, boardsOption, reportOption});
+    const QCommandLineOption readMessagesOption(
+        QStringLiteral("read-messages"),
+        QStringLiteral(
+            "Reads the chip's message table on port 1 (as --port maps it) without a window or a "
+            "display: one line per message (number, rows in hex, duration at 8 kHz), then a "
+            "summary; exits 0, or 3 when the board does not answer or the port cannot be opened."));
+    parser.addOptions(
+        {jobOption, planOption, headlessOption, boardsOption, reportOption, readMessagesOption});
     const QStringList arguments = withSimulatedBoardDefault(QApplication::arguments());
     if (!parser.parse(arguments))
         return refuse(parser.errorText());
@@ -189,6 +197,9 @@ int main(int argc, char** argv) {
         if (parser.isSet(*jobOnly) && jobPath.isEmpty())
             return refuse(QStringLiteral("--%1 needs --job FILE").arg(jobOnly->names().constFirst()));
     }
+    const bool readMessages = parser.isSet(readMessagesOption);
+    if (readMessages && !jobPath.isEmpty())
+        return refuse(QStringLiteral("--read-messages reads the chip on its own: leave --job out"));
     if (parser.isSet(planOption) && parser.isSet(headlessOption))
         return refuse(QStringLiteral("--plan prints the plan, --headless runs the job: give one of them"));
     bool boardsOk = false;
@@ -217,7 +228,7 @@ int main(int argc, char** argv) {
             return refuse(QStringLiteral("--report: cannot write \"%1\": %2").arg(reportPath, error));
     }
     const bool jobHeadless = !jobPath.isEmpty() && parser.isSet(headlessOption);
-    if (headless && !jobHeadless) {
+    if (headless && !jobHeadless && !readMessages) {
         std::fprintf(stderr, "quillory: no window system to open the console on (DISPLAY is not set)\n");
         return 1;
     }
@@ -255,7 +266,7 @@ int main(int argc, char** argv) {
     // Every box passes a gate, so that a job can take the boxes of its steps for itself.
     std::unique_ptr<MessageBox> shownBoxes;
     QtMessageBox* boxes = nullptr;
-    if (jobHeadless) {
+    if (jobHeadless || readMessages) {
         shownBoxes = std::make_unique<job::PrintedMessageBox>();
     } else {
         auto qtBoxes = std::make_unique<QtMessageBox>();
@@ -267,6 +278,8 @@ int main(int argc, char** argv) {
     platform.messageBox = std::move(gate);
 
     Form1 form(std::move(platform));
+    if (readMessages)
+        return job::readMessagesHeadless(form, *boxGate, 1);
     if (jobHeadless) {
         const QString absoluteJob = QFileInfo(jobPath).absoluteFilePath();
         return job::runHeadless(form, *boxGate, planned.plan, {absoluteJob, reportPath, boards});

@@ -184,4 +184,24 @@ int runHeadless(Form1& form, MessageBoxGate& boxes, const Plan& plan, const JobR
     return code;
 }
 
+int readMessagesHeadless(Form1& form, MessageBoxGate& boxes, int port) {
+    MessageReader reader(form, boxes, port);
+    QEventLoop loop;
+    int code = exitOk;
+    QObject::connect(&reader, &MessageReader::read, [&](const MessageTable& table) {
+        std::fputs(messageTableText(table, 8).toLocal8Bit().constData(), stdout);
+        loop.quit();
+    });
+    QObject::connect(&reader, &MessageReader::failed, [&](const QString& reason) {
+        printLine(stderr, QStringLiteral("quillory: %1").arg(reason));
+        code = exitBoardOrLink;
+        loop.quit();
+    });
+    QMetaObject::invokeMethod(
+        &reader, [&] { reader.start(); }, Qt::QueuedConnection);
+    loop.exec();
+    std::fflush(stdout);
+    return code;
+}
+
 } // namespace job

@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -288,4 +289,32 @@ TEST(JobSession, ABoardPulledOutDuringTheSecondPromptEndsTheJobAtOnce) {
     EXPECT_EQ(folder.reportLines().size(), 1);
     EXPECT_TRUE(console.closedAsAfterAClick());
     EXPECT_TRUE(console.form->rec->isEnabled() && !console.gate->catching());
+}
+
+TEST(ReadMessages, PrintsTheChipsTableOrExits3WithoutAPortOrAnAnswer) {
+    PtyBoard silent; // opened, never answering
+    struct Case {
+        QStringList args;
+        int code;
+        const char* out;
+        const char* err; // the end of what it says on stderr
+    };
+    const Case cases[] = {
+        {{"--simulate-board"}, 0, "ISD1760：芯片上没有消息（记录指针 0x010）\n", ""},
+        {{"--port", "1=/nonexistent/quillory-tty"}, 3, "", "No such file or directory\n"},
+        {{"--port", "1=" + silent.slavePath()}, 3, "", "quillory: 板子在 1 秒内没有应答 DEVID\n"},
+    };
+    for (const Case& c : cases) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY")); // it needs no window system
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(QUILLORY_APP), c.args + QStringList{QStringLiteral("--read-messages")});
+        ASSERT_TRUE(process.waitForFinished(20000));
+        const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+        EXPECT_EQ(process.exitCode(), c.code) << err.toStdString();
+        EXPECT_EQ(QString::fromLocal8Bit(process.readAllStandardOutput()), c.out);
+        EXPECT_TRUE(err.contains(QString::fromUtf8(c.err))) << err.toStdString();
+    }
 }
