@@ -440,10 +440,6 @@ The device is not present now</translation>
         <translation>cannot open the sound file &quot;%1&quot;</translation>
     </message>
     <message>
-        <source>芯片拒绝了 SET_REC %1-%2</source>
-        <translation>the chip refused SET_REC %1-%2</translation>
-    </message>
-    <message>
         <source>SET_REC 的应答没有启动播放器</source>
         <translation>the answer to SET_REC did not start the player</translation>
     </message>
@@ -506,6 +502,110 @@ The device is not present now</translation>
     <message>
         <source>start_row %1 低于 0x010：0x010 以下的行存放芯片自带的音效</source>
         <translation>start_row %1 is below 0x010: the rows below it hold the chip&apos;s own sound effects</translation>
+    </message>
+    <message>
+        <source>削波 %1 个采样</source>
+        <translation>%1 samples clipped</translation>
+    </message>
+    <message>
+        <source>无法测量音频文件“%1”：%2</source>
+        <translation>cannot measure the sound file &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>提示音“%1”在 %2 到 %3 之间没有高于 -50 dBFS 的声音，无从修剪</source>
+        <translation>prompt &quot;%1&quot; has no sound above -50 dBFS from %2 to %3: nothing to trim to</translation>
+    </message>
+    <message>
+        <source>提示音“%1”是静音，无法归一化</source>
+        <translation>prompt &quot;%1&quot; is silent and cannot be normalized</translation>
+    </message>
+    <message>
+        <source>提示音“%1”的峰值 %2 dBFS 归一化到 %3 dBFS 需要 %4 dB 的增益，超出了 ±%5 dB</source>
+        <translation>prompt &quot;%1&quot; peaks at %2 dBFS: bringing it to %3 dBFS takes a gain of %4 dB, beyond ±%5 dB</translation>
+    </message>
+    <message>
+        <source>峰值 %1 dBFS，RMS %2 dBFS</source>
+        <translation>peak %1 dBFS, RMS %2 dBFS</translation>
+    </message>
+    <message>
+        <source>增益 %1 dB</source>
+        <translation>gain %1 dB</translation>
+    </message>
+    <message>
+        <source>修剪省下 %1 行</source>
+        <translation>trimming saved %1 rows</translation>
+    </message>
+    <message>
+        <source>削波：源文件有 %1 个满幅采样</source>
+        <translation>clips: %1 samples at full scale in the source</translation>
+    </message>
+    <message>
+        <source>削波：增益使峰值达到满幅</source>
+        <translation>clips: the gain takes the peak to full scale</translation>
+    </message>
+    <message>
+        <source>过轻：峰值低于 %1 dBFS</source>
+        <translation>too quiet: peak below %1 dBFS</translation>
+    </message>
+    <message>
+        <source>芯片的消息表与计划不符：%1</source>
+        <translation>the chip&apos;s message table differs from the plan: %1</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>; </translation>
+    </message>
+    <message>
+        <source>“%1”须为 true 或 false</source>
+        <translation>&quot;%1&quot; must be true or false</translation>
+    </message>
+    <message>
+        <source>“%1”须为数值</source>
+        <translation>&quot;%1&quot; must be a number</translation>
+    </message>
+    <message>
+        <source>“gain_db”与“normalize_dbfs”只能取其一</source>
+        <translation>&quot;gain_db&quot; and &quot;normalize_dbfs&quot; exclude each other</translation>
+    </message>
+    <message>
+        <source>%1：芯片上没有消息（记录指针 %2）
+</source>
+        <translation>%1: no messages on the chip (record pointer %2)
+</translation>
+    </message>
+    <message>
+        <source>%1：%2 条消息，记录指针 %3，消息区 0x010-%4
+</source>
+        <translation>%1: %2 messages, record pointer %3, message rows 0x010-%4
+</translation>
+    </message>
+    <message>
+        <source>芯片上有 %1 条消息，计划 %2 条</source>
+        <translation>the chip holds %1 messages, the plan %2</translation>
+    </message>
+    <message>
+        <source>“%1”计划从 %2 开始，芯片上那里没有消息</source>
+        <translation>&quot;%1&quot; is planned to start at %2, where the chip has no message</translation>
+    </message>
+    <message>
+        <source>板上的器件 0x%1 不是 ISD1700 系列的型号</source>
+        <translation>the device 0x%1 on the board is no model of the ISD1700 series</translation>
+    </message>
+    <message>
+        <source>RD_PLAY_PTR 的应答只有 %1 字节</source>
+        <translation>the answer to RD_PLAY_PTR has only %1 bytes</translation>
+    </message>
+    <message>
+        <source>板子报告的播放指针 %1 不在消息区 0x010-%2 之内</source>
+        <translation>the play pointer %1 the board gave lies outside the message rows 0x010-%2</translation>
+    </message>
+    <message>
+        <source>RD_REC_PTR 的应答只有 %1 字节</source>
+        <translation>the answer to RD_REC_PTR has only %1 bytes</translation>
+    </message>
+    <message>
+        <source>板子报告的记录指针 %1 不在消息区 0x010-%2 之内</source>
+        <translation>the record pointer %1 the board gave lies outside the message rows 0x010-%2</translation>
     </message>
 </context>
 <context>
@@ -842,6 +942,10 @@ Silence %8 ms at the start, %9 ms at the end (below -50 dBFS)</translation>
         <extracomment>Pairs of a description and its file pattern, split by &quot;|&quot;; the patterns stay as they are.</extracomment>
         <translation>Recording jobs|*.toml|All files|*.*</translation>
     </message>
+    <message>
+        <source>读消息表</source>
+        <translation>Read message table</translation>
+    </message>
 </context>
 <context>
     <name>job::JobWindow</name>
@@ -960,6 +1064,93 @@ Silence %8 ms at the start, %9 ms at the end (below -50 dBFS)</translation>
     <message>
         <source>%1：%2</source>
         <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>削波</source>
+        <translation>clips</translation>
+    </message>
+    <message>
+        <source>过轻</source>
+        <translation>too quiet</translation>
+    </message>
+    <message>
+        <source>峰值 / RMS</source>
+        <translation>Peak / RMS</translation>
+    </message>
+    <message>
+        <source>增益</source>
+        <translation>Gain</translation>
+    </message>
+    <message>
+        <source>修剪</source>
+        <translation>Trim</translation>
+    </message>
+    <message>
+        <source>读消息表</source>
+        <translation>Read message table</translation>
+    </message>
+    <message>
+        <source>%1 dB</source>
+        <translation>%1 dB</translation>
+    </message>
+    <message>
+        <source>省下 %1 行</source>
+        <translation>%1 rows saved</translation>
+    </message>
+    <message>
+        <source>削波 %1 个采样</source>
+        <translation>%1 samples clipped</translation>
+    </message>
+    <message>
+        <source>校验：芯片上的 %1 条消息与计划相符</source>
+        <translation>Check: the chip&apos;s %1 messages match the plan</translation>
+    </message>
+    <message>
+        <source>校验：芯片上的消息表与计划不符</source>
+        <translation>Check: the chip&apos;s message table differs from the plan</translation>
+    </message>
+</context>
+<context>
+    <name>job::MessageWindow</name>
+    <message>
+        <source>芯片消息表</source>
+        <translation>Chip&apos;s message table</translation>
+    </message>
+    <message>
+        <source>序号</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>起始行</source>
+        <translation>First row</translation>
+    </message>
+    <message>
+        <source>结束行</source>
+        <translation>Last row</translation>
+    </message>
+    <message>
+        <source>时长</source>
+        <translation>Duration</translation>
+    </message>
+    <message>
+        <source>读消息表</source>
+        <translation>Read message table</translation>
+    </message>
+    <message>
+        <source>正在读取芯片的消息表……</source>
+        <translation>Reading the chip&apos;s message table…</translation>
+    </message>
+    <message>
+        <source>校验：与计划相符</source>
+        <translation>Check: matches the plan</translation>
+    </message>
+    <message>
+        <source>校验：与计划不符：%1</source>
+        <translation>Check: differs from the plan: %1</translation>
+    </message>
+    <message>
+        <source>没有读到消息表：%1</source>
+        <translation>No message table read: %1</translation>
     </message>
 </context>
 </TS>
