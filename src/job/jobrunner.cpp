@@ -1,7 +1,6 @@
-// The runner's steps. Every frame goes out through the window's sendFrame and
-// every answer comes back as its replyDecoded; the sound is started by the
-// window itself when it decodes SET_REC's answer, and paused by it on STOP's
-// answer. Boxes the window raises meanwhile are caught: the step under way
+// The runner's steps. Every frame goes out through the window's sendFrame and every answer comes back
+// as its replyDecoded; the sound is started by the window itself when it decodes SET_REC's answer,
+// and paused by it on STOP's answer. Boxes the window raises meanwhile are caught: the step under way
 // fails with the box's text.
 #include "job/jobrunner.h"
 
@@ -29,8 +28,7 @@ constexpr int readyRetryMs = 20;
 constexpr int swapLookMs = 250;
 // The sound should have ended at to; past this much longer the prompt fails.
 constexpr int soundGraceMs = 2000;
-// What a prompt costs beyond its sound, for the time left: SET_REC, STOP and
-// RD_REC_PTR on the wire.
+// What a prompt costs beyond its sound, for the time left: SET_REC, STOP and RD_REC_PTR on the wire.
 constexpr int64_t promptOverheadMs = 450;
 
 } // namespace
@@ -102,8 +100,7 @@ void JobRunner::enter(Step step) {
     m_step = step;
     ++m_stepSerial;
     m_stepClock.start();
-    // A box the last step raised and nobody has looked at yet belongs to this one
-    // now.
+    // A box the last step raised and nobody has looked at yet belongs to this one now.
     if (!m_stepBox.isEmpty())
         checkBoxLater();
 }
@@ -119,12 +116,10 @@ void JobRunner::checkBoxLater() {
 }
 
 void JobRunner::boxCaught(const MessageBoxGate::Box& box) {
-    // Between boards the operator swaps them: the loss of the port is expected
-    // then.
+    // Between boards the operator swaps them: the loss of the port is expected then.
     if (!boardActive())
         return;
-    // DEVID's answer always shows the model; the job reads it from the answer
-    // itself.
+    // DEVID's answer always shows the model; the job reads it from the answer itself.
     if (m_step == Step::DeviceId && box.icon == MessageBox::Icon::Information)
         return;
     if (m_stepBox.isEmpty())
@@ -263,8 +258,8 @@ void JobRunner::readDevice(const QByteArray& reply) {
         return;
     }
     if (m_plan.volumeStep) {
-        // The volume step reaches the chip in the analog-path frame alone: the
-        // window's own, as its button sends it, with the job's step.
+        // The volume step reaches the chip in the analog-path frame alone: the window's own, as its button
+        // sends it, with the job's step.
         enter(Step::AnalogPath);
         m_form.VolStep = uint8_t(*m_plan.volumeStep);
         m_form.SoundDip(m_form.VolStep);
@@ -331,8 +326,7 @@ void JobRunner::startPrompt(size_t index) {
         failPrompt(told.isEmpty() ? JobText::tr("无法打开音频文件“%1”").arg(p.file) : told);
         return;
     }
-    // Held at from as the cue button holds it, to the millisecond; the sound ends
-    // at to by itself.
+    // Held at from as the cue button holds it, to the millisecond; the sound ends at to by itself.
     m_form.SetAddrText->setText(player::timeText(int32_t(p.fromMs)));
     m_form.SetMusicPoint_Click();
     m_form.MMControl1->setFrom(int32_t(p.fromMs));
@@ -352,8 +346,8 @@ void JobRunner::startPrompt(size_t index) {
 void JobRunner::soundStarted(const QByteArray& reply) {
     if (!m_stepBox.isEmpty() && m_promptFailure.isEmpty())
         m_promptFailure = std::exchange(m_stepBox, QString());
-    // The board answers SET_REC with SR0's low byte: a refusal shows there at
-    // once, and the STOP that follows would clear it before any read.
+    // The board answers SET_REC with SR0's low byte: a refusal shows there at once, and the STOP that follows
+    // would clear it before any read.
     if (m_promptFailure.isEmpty() && !reply.isEmpty() && chip::decodeStatus(uint8_t(reply[0])).cmdErr)
         m_promptFailure = chip::refusalText(chip::SET_REC);
     if (m_promptFailure.isEmpty() && m_form.MMControl1->mode() != MediaPlayer::mciModePlay)
@@ -388,8 +382,7 @@ void JobRunner::verify(const QByteArray& reply) {
     // After the two status bytes, the row, high byte first.
     if (reply.size() >= 4)
         r.recPtr = (uint8_t(reply[2]) << 8) | uint8_t(reply[3]);
-    // Counted by the player since the prompt's gain was written, whatever rewound
-    // the file since.
+    // Counted by the player since the prompt's gain was written, whatever rewound the file since.
     r.clipped = m_form.MMControl1->clippedSamples();
     // The last command that made the chip act was STOP.
     if (m_promptFailure.isEmpty() && reply.size() >= 2 &&
@@ -441,8 +434,7 @@ void JobRunner::failPrompt(const QString& reason) {
         sendStop();
         break;
     default:
-        // SET_REC, STOP or RD_REC_PTR is on its way: its answer carries on to the
-        // end of the prompt.
+        // SET_REC, STOP or RD_REC_PTR is on its way: its answer carries on to the end of the prompt.
         break;
     }
 }
