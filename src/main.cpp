@@ -61,7 +61,8 @@ bool platformNamed(int argc, char** argv) {
     return false;
 }
 
-// A job planned or run without a window needs no display, whether or not one is there.
+// A job planned or run, or the chip's message table read, without a window needs no display, whether
+// or not one is there.
 bool windowless(int argc, char** argv) {
     for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
         if (std::strcmp(argv[i], "--plan") == 0 || std::strcmp(argv[i], "--headless") == 0 ||
