@@ -32,6 +32,14 @@ void Form1::Timer1_Timer() {
     MSComm1->setInputMode(1);
     // A frame never reads past its buffer, whatever length it was handed over with.
     if (SendPos < SendLen && SendPos < SendBuf.size() && MSComm1->portOpen()) {
+        // The board needs its 50 ms after every byte. The timer keeps to its schedule, so a late
+        // tick is followed by an early one: that one waits out the rest, to the millisecond and
+        // then through the event loop.
+        const qint64 sinceUs = MSComm1->sinceLastWriteUs();
+        if (sinceUs >= 0 && sinceUs < byteSpacingMs * 1000) {
+            Timer1->start(int((byteSpacingMs * 1000 - sinceUs) / 1000));
+            return;
+        }
         const char byte = char(SendBuf[SendPos]);
         // Advanced before the write: a write that finds the device gone closes the link, and
         // the transmitter must then be left idle at 0.

@@ -39,7 +39,7 @@ struct Console : FormFixture {
     // Ticks the transmitter until its frame is out.
     void sendOut() {
         for (int i = 0; i < 20 && form->Timer1->isActive(); ++i)
-            form->Timer1_Timer();
+            tick();
     }
     // Direction, bytes and meaning of each row; the pacing of a frame ticked by hand says nothing.
     QStringList rows() const {
