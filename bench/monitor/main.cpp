@@ -121,7 +121,10 @@ Pacing pace(QApplication& app, Form1& form, TrafficLog& log, std::mutex& lock, s
 
 void printPacing(const char* title, const Pacing& p) {
     std::printf("  pacing of 200 bytes, each answered by the board, %s: %d new rows\n", title, p.rows);
+    std::printf("    interval shortest %6.3f ms   (goal >= 50, less what the pty adds in transit)\n",
+                p.intervals.min);
     std::printf("    interval mean   %8.3f ms   (goal 50 +- 0.1)\n", p.intervals.mean);
+    std::printf("    interval largest %7.3f ms\n", p.intervals.max);
     std::printf("    interval stddev %8.3f ms\n", p.intervals.stddev);
     std::printf("    max deviation   %8.3f ms   (goal < 1)\n", p.deviations.max);
 }
