@@ -75,6 +75,53 @@
     </message>
 </context>
 <context>
+    <name>FileFailure</name>
+    <message>
+        <source>磁盘已满</source>
+        <translation>the disk is full</translation>
+    </message>
+    <message>
+        <source>超出了磁盘配额</source>
+        <translation>the disk quota is used up</translation>
+    </message>
+    <message>
+        <source>文件超出了允许的大小</source>
+        <translation>the file is larger than allowed</translation>
+    </message>
+    <message>
+        <source>没有写入权限</source>
+        <translation>no permission to write there</translation>
+    </message>
+    <message>
+        <source>文件夹不存在</source>
+        <translation>the folder does not exist</translation>
+    </message>
+    <message>
+        <source>路径中有一段不是文件夹</source>
+        <translation>part of the path is not a folder</translation>
+    </message>
+    <message>
+        <source>这是一个文件夹</source>
+        <translation>that is a folder</translation>
+    </message>
+    <message>
+        <source>文件系统只读</source>
+        <translation>the file system is read-only</translation>
+    </message>
+    <message>
+        <source>文件名太长</source>
+        <translation>the file name is too long</translation>
+    </message>
+    <message>
+        <source>设备读写出错</source>
+        <translation>the device failed to read or write</translation>
+    </message>
+    <message>
+        <source>系统错误 %1（%2）</source>
+        <translation>system error %1 (%2)</translation>
+    </message>
+</context>
+<context>
     <name>Form1</name>
     <message>
         <source>ISD设置</source>

@@ -5,10 +5,10 @@
 
 #include "link/hextext.h"
 #include "monitor/framemeaning.h"
+#include "monitor/wholefile.h"
 
 #include <QColor>
 #include <QFontDatabase>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <span>
@@ -327,13 +327,12 @@ QByteArray TrafficLog::traceText() const {
 }
 
 bool TrafficLog::saveTo(const QString& path, QString* error) const {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(traceText()) < 0 || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    FileFailure failure;
+    if (writeWholeFile(path, traceText(), &failure))
+        return true;
+    if (error)
+        *error = fileFailureText(failure);
+    return false;
 }
 
 void TrafficLog::clear() {

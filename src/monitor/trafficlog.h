@@ -37,6 +37,7 @@ public:
     QString rowsText(QList<int> rows) const;
     // The trace lines of the events held, in the order they came: what --trace wrote meanwhile.
     QByteArray traceText() const;
+    // Saved whole or not at all; *error says why not, in the operator's words.
     bool saveTo(const QString& path, QString* error) const;
     // Empties the rows and the lines; a frame in transit and bytes still waiting for their reply
     // make their rows when they are done.

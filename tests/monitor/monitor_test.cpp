@@ -234,6 +234,9 @@ TEST(TrafficMonitor, PausedTheRowsInSightStayCopyAndSaveTakeWhatIsThere) {
     const QByteArray text = saved.readAll();
     EXPECT_EQ(text.count('\n'), 250);
     EXPECT_TRUE(text.endsWith(" port note 249\n"));
+    w->askSavePath = [] { return QString("/dev/full"); };
+    w->saveButton->click();
+    EXPECT_EQ(w->messageLabel->text(), "无法保存到 /dev/full：磁盘已满");
     w->clearButton->click();
     EXPECT_EQ(w->table->model()->rowCount(), 0);
 }

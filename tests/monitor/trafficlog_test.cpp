@@ -6,8 +6,14 @@
 #include "monitor/typedframe.h"
 
 #include <QColor>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <algorithm>
+#include <csignal>
+#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
@@ -193,6 +199,50 @@ TEST(TrafficLog, KeepsTheLastRowsWithOneRowSayingHowManyWentAndTheirLinesGoToo) 
     EXPECT_EQ(full.rows().first(), " |  |  | 较早的 3000 行已移除（最多保留 100000 行）");
     EXPECT_EQ(full.log.traceText().count('\n'), 99'500);
     EXPECT_TRUE(full.log.traceText().startsWith("3000 port n\n"));
+}
+
+TEST(TrafficLog, ASaveIsWholeOrNotAtAllAndSaysWhyNot) {
+    Feed f;
+    for (int i = 0; i < 5000; ++i)
+        f.event(i, Kind::Note, "", 0, QString("note %1").arg(i));
+    ASSERT_GT(f.trace.size(), 65536);
+    QTemporaryDir dir;
+    const QString kept = dir.filePath("kept.txt");
+    QFile old(kept);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("before\n") == 7);
+    old.close();
+
+    // A disk that fills up part way, as a file size limit of 64 KiB does: the write fails after
+    // 65,536 bytes.
+    rlimit unlimited{};
+    getrlimit(RLIMIT_FSIZE, &unlimited);
+    const rlimit small{65536, unlimited.rlim_max};
+    const auto hold = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    QString sizeError;
+    const bool savedPastLimit = f.log.saveTo(kept, &sizeError);
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    std::signal(SIGXFSZ, hold);
+    EXPECT_FALSE(savedPastLimit);
+    EXPECT_EQ(sizeError, "文件超出了允许的大小");
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), "before\n") << "what was there stays";
+    old.close();
+
+    for (const auto& [path, why] : {std::pair{QString("/dev/full"), "磁盘已满"},
+                                    {dir.filePath("no-such-dir/saved.txt"), "文件夹不存在"},
+                                    {dir.path(), "这是一个文件夹"}}) {
+        QString error;
+        EXPECT_FALSE(f.log.saveTo(path, &error)) << path.toStdString();
+        EXPECT_EQ(error, QString::fromUtf8(why));
+    }
+    EXPECT_FALSE(QFileInfo("/dev/full").isFile()) << "a device is written, never replaced";
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"kept.txt"}))
+        << "nothing half-written left beside it";
+
+    ASSERT_TRUE(f.log.saveTo(kept, nullptr));
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), f.trace);
 }
 
 TEST(FrameMeaning, EveryFrameOfTheButtonsByItsName) {
