@@ -152,6 +152,9 @@ int main(int argc, char** argv) {
         trace = LinkTrace::open(link.tracePath, &error);
         if (!trace)
             return refuse(QStringLiteral("--trace: cannot write \"%1\": %2").arg(link.tracePath, error));
+        trace->setFileFailureNotice([](const QString& message) {
+            std::fprintf(stderr, "quillory: --trace: %s\n", qPrintable(message));
+        });
     }
 
     Form1::Platform platform;

@@ -628,6 +628,10 @@ sudo usermod -aG %2 %3</translation>
         <source>；间隔 %1 ms</source>
         <translation>; gaps %1 ms</translation>
     </message>
+    <message>
+        <source>跟踪文件 %1 写入失败：%2；此后不再写入，控制台照常运行</source>
+        <translation>Writing the trace file %1 failed: %2; nothing more is written to it, and the console goes on</translation>
+    </message>
 </context>
 <context>
     <name>TrafficMonitor</name>

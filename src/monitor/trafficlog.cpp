@@ -198,6 +198,11 @@ void TrafficLog::record(const LinkEvent& e, const QByteArray& line) {
     case Kind::Note:
         addRow(e.us, number, RowKind::Port, Mark::None, {}, e.text);
         break;
+    case Kind::TraceFailed:
+        addRow(e.us, number, RowKind::Port, Mark::Trouble, {},
+               tr("跟踪文件 %1 写入失败：%2；此后不再写入，控制台照常运行")
+                   .arg(e.text, fileFailureText({e.count, e.detail})));
+        break;
     }
 }
 

@@ -245,6 +245,29 @@ TEST(TrafficLog, ASaveIsWholeOrNotAtAllAndSaysWhyNot) {
     EXPECT_EQ(old.readAll(), f.trace);
 }
 
+TEST(TrafficLog, ATraceFileThatFailsIsToldOnceAndTheRecordGoesOn) {
+    QString error;
+    const std::unique_ptr<LinkTrace> trace = LinkTrace::open("/dev/full", &error);
+    ASSERT_TRUE(trace) << error.toStdString();
+    QStringList notices;
+    trace->setFileFailureNotice([&](const QString& message) { notices << message; });
+    TrafficLog log;
+    trace->addSink(&log);
+    for (int i = 0; i < 3; ++i)
+        trace->note(QString("note %1").arg(i));
+    EXPECT_EQ(notices,
+              QStringList({"writing the trace to \"/dev/full\" failed (No space left on device); the "
+                           "console goes on without it"}));
+    QStringList meanings;
+    for (int r = 0; r < log.rowCount(); ++r)
+        meanings << log.data(log.index(r, TrafficLog::MeaningColumn)).toString();
+    EXPECT_EQ(meanings,
+              QStringList({"note 0", "跟踪文件 /dev/full 写入失败：磁盘已满；此后不再写入，控制台照常运行",
+                           "note 1", "note 2"}));
+    EXPECT_TRUE(
+        log.traceText().contains(" trace to /dev/full failed: No space left on device; nothing more"));
+}
+
 TEST(FrameMeaning, EveryFrameOfTheButtonsByItsName) {
     const std::pair<const char*, const char*> frames[] = {
         {"01", "PU"},
