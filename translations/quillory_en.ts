@@ -472,6 +472,10 @@ The device is not present now</translation>
         <source>已按 --trace 的格式保存到 %1</source>
         <translation>Saved to %1 in the format of --trace</translation>
     </message>
+    <message>
+        <source>这一栏最多 %1 个字符：粘贴的 %2 个字符只留下了前 %1 个</source>
+        <translation>This box holds at most %1 characters: of the %2 characters pasted, the first %1 were kept</translation>
+    </message>
 </context>
 <context>
     <name>PortAdvice</name>
@@ -661,6 +665,10 @@ sudo usermod -aG %2 %3</translation>
     <message>
         <source>应答长度“%1”无效：请填 0 到 16 之间的整数</source>
         <translation>Reply length &quot;%1&quot; is not valid: give a whole number from 0 to 16</translation>
+    </message>
+    <message>
+        <source>“%1…”（共 %2 个字符）不是十六进制字节：每个字节写两位十六进制数字（0–9、A–F），字节之间用空格隔开</source>
+        <translation>&quot;%1…&quot; (%2 characters) is not a hexadecimal byte: write each byte as two hexadecimal digits (0–9, A–F), with blanks between bytes</translation>
     </message>
 </context>
 </TS>

@@ -18,8 +18,10 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QValidator>
 
 #include <algorithm>
+#include <limits>
 #include <span>
 #include <utility>
 
@@ -27,6 +29,35 @@ namespace {
 
 // Bytes shown in the waiting line; a pile past this is cut short with an ellipsis.
 constexpr qsizetype waitingShown = 16;
+// What the reply length box holds: a number up to 16, with room for blanks.
+constexpr int maxLengthText = 8;
+
+// Keeps a line edit's text to limit characters, however much is pasted in, and says how much was
+// given. QLineEdit's own limit would cut a paste short in silence, at 32,767 characters.
+class LengthLimit final : public QValidator {
+public:
+    LengthLimit(int limit, std::function<void(qsizetype given)> cut, QObject* parent)
+        : QValidator(parent), m_limit(limit), m_cut(std::move(cut)) {}
+    State validate(QString& input, int& pos) const override {
+        if (input.size() <= m_limit)
+            return Acceptable;
+        const qsizetype given = input.size();
+        input.truncate(m_limit);
+        pos = std::min(pos, m_limit);
+        m_cut(given);
+        return Acceptable;
+    }
+
+private:
+    int m_limit;
+    std::function<void(qsizetype)> m_cut;
+};
+
+// A line edit that takes what a paste gives, for its validator to judge.
+void limitLength(QLineEdit* edit, int limit, std::function<void(qsizetype given)> cut) {
+    edit->setMaxLength(std::numeric_limits<int>::max());
+    edit->setValidator(new LengthLimit(limit, std::move(cut), edit));
+}
 
 } // namespace
 
@@ -97,6 +128,15 @@ MonitorWindow::MonitorWindow(TrafficLog& log, Send send, QWidget* parent)
     messageLabel = new QLabel(this);
     messageLabel->setObjectName(QStringLiteral("messageLabel"));
     messageLabel->setWordWrap(true);
+    // Whatever a message says, the window keeps its width.
+    messageLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    const auto cutShort = [this](int limit) {
+        return [this, limit](qsizetype given) {
+            tell(tr("这一栏最多 %1 个字符：粘贴的 %2 个字符只留下了前 %1 个").arg(limit).arg(given), true);
+        };
+    };
+    limitLength(frameEdit, TypedFrame::maxLineLength, cutShort(TypedFrame::maxLineLength));
+    limitLength(lengthEdit, maxLengthText, cutShort(maxLengthText));
 
     auto* controls = new QHBoxLayout;
     for (QPushButton* button : {pauseButton, clearButton, copyButton, saveButton})

@@ -293,6 +293,48 @@ TEST(SendLine, RefusesBadInputAndHandsAGoodFrameOverAsAButtonDoes) {
     EXPECT_EQ(w->history(), QStringList({"80 01 23 04 56", "06", "01"}));
 }
 
+TEST(SendLine, APasteIsCutToWhatTheLineCanUseWithItsRealCountAndTheWindowKeepsItsSize) {
+    Console f;
+    f.open();
+    f.form->Monitor->show();
+    MonitorWindow* w = f.window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    const QSize size = w->size();
+    const QString notHex = "不是十六进制字节：每个字节写两位十六进制数字（0–9、A–F），字节之间用空格隔开";
+    const struct {
+        QLineEdit* edit;
+        QString pasted;
+        int kept;
+        QString message, sent;
+    } pastes[] = {
+        {w->frameEdit, QString(1000000, 'F'), 64,
+         "这一栏最多 64 个字符：粘贴的 1000000 个字符只留下了前 64 个", "帧最多 8 个字节，这里有 32 个"},
+        {w->frameEdit, QString(30, 'F') + "G" + QString(119, 'F'), 64,
+         "这一栏最多 64 个字符：粘贴的 150 个字符只留下了前 64 个",
+         "“FFFFFFFFFFFFFFFFFFFFFFFF…”（共 64 个字符）" + notHex},
+        {w->frameEdit, "80 01 23 04 5G", 14, "", "“5G”" + notHex},
+        {w->lengthEdit, QString(40, '7'), 8, "这一栏最多 8 个字符：粘贴的 40 个字符只留下了前 8 个",
+         "应答长度“77777777”无效：请填 0 到 16 之间的整数"},
+    };
+    for (const auto& p : pastes) {
+        w->frameEdit->setText("09");
+        w->lengthEdit->setText("3");
+        p.edit->clear();
+        w->messageLabel->clear();
+        QGuiApplication::clipboard()->setText(p.pasted);
+        p.edit->paste();
+        EXPECT_EQ(p.edit->text().size(), p.kept);
+        EXPECT_EQ(w->messageLabel->text(), p.message);
+        w->sendButton->click();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(w->messageLabel->text(), p.sent);
+        EXPECT_EQ(w->size(), size);
+    }
+    EXPECT_TRUE(f.port->writes.isEmpty());
+    w->grab().save(qEnvironmentVariable("QUILLORY_TEST_OUTPUT", QDir::tempPath()) +
+                   "/monitor-long-paste.png");
+}
+
 TEST(SendLine, KeepsTheLast20FramesForTheArrowKeys) {
     Console f;
     f.form->Monitor->show();

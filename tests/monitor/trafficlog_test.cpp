@@ -339,6 +339,8 @@ TEST(TypedFrame, AGoodLineGivesItsBytesAndABadOneIsRefusedWithWhy) {
         {"123", "0", "“123" + notHex},
         {"0x80", "0", "“0x80" + notHex},
         {"８０", "0", "“８０" + notHex},
+        {"FFFFFFFFFFFFFFFFFFFFFFFFFFFFFG", "0",
+         "“FFFFFFFFFFFFFFFFFFFFFFFF…”（共 30 个字符）" + notHex.mid(1)},
         {"01 02 03 04 05 06 07 08 09", "0", "帧最多 8 个字节，这里有 9 个"},
         {"010203040506070809", "0", "帧最多 8 个字节，这里有 9 个"},
         {"01", "17", "应答长度“17" + badLength},
