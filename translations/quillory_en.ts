@@ -557,10 +557,6 @@ sudo usermod -aG %2 %3</translation>
         <translation>Meaning</translation>
     </message>
     <message>
-        <source>较早的 %1 行已移除（最多保留 %2 行）</source>
-        <translation>%1 earlier rows removed (at most %2 rows are kept)</translation>
-    </message>
-    <message>
         <source>发送</source>
         <translation>Sent</translation>
     </message>
@@ -635,6 +631,14 @@ sudo usermod -aG %2 %3</translation>
     <message>
         <source>跟踪文件 %1 写入失败：%2；此后不再写入，控制台照常运行</source>
         <translation>Writing the trace file %1 failed: %2; nothing more is written to it, and the console goes on</translation>
+    </message>
+    <message>
+        <source>较早的 %1 行已移除（最多保留 %2 行、%3 MB）</source>
+        <translation>%1 earlier rows removed (at most %2 rows and %3 MB are kept)</translation>
+    </message>
+    <message>
+        <source>%1 … 另有 %2 字节</source>
+        <translation>%1 … %2 more bytes</translation>
     </message>
 </context>
 <context>

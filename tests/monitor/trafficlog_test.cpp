@@ -27,7 +27,8 @@ QByteArray bytes(const char* hex) {
 
 // Feeds the log events stamped with the given monotonic microseconds.
 struct Feed {
-    explicit Feed(int limit = TrafficLog::defaultRowLimit) : log(limit) {}
+    explicit Feed(int limit = TrafficLog::defaultRowLimit, qint64 memory = TrafficLog::defaultMemoryLimit)
+        : log(limit, memory) {}
     void at(qint64 us, LinkEvent e) {
         e.us = us;
         const QByteArray line = traceLine(e);
@@ -171,8 +172,8 @@ TEST(TrafficLog, KeepsTheLastRowsWithOneRowSayingHowManyWentAndTheirLinesGoToo) 
     Feed f(3);
     for (int i = 1; i <= 5; ++i)
         f.event(i * 1000, Kind::Note, "", 0, QString("note %1").arg(i));
-    EXPECT_EQ(f.rows(), QStringList({" |  |  | 较早的 2 行已移除（最多保留 3 行）", " | 端口 |  | note 3",
-                                     " | 端口 |  | note 4", " | 端口 |  | note 5"}));
+    EXPECT_EQ(f.rows(), QStringList({" |  |  | 较早的 2 行已移除（最多保留 3 行、64 MB）",
+                                     " | 端口 |  | note 3", " | 端口 |  | note 4", " | 端口 |  | note 5"}));
     EXPECT_EQ(f.log.traceText(), "3000 port note 3\n4000 port note 4\n5000 port note 5\n");
 
     f.log.clear();
@@ -196,9 +197,32 @@ TEST(TrafficLog, KeepsTheLastRowsWithOneRowSayingHowManyWentAndTheirLinesGoToo) 
     EXPECT_EQ(most, 100'001) << "100,000 rows and the one that says how many went";
     EXPECT_EQ(full.log.rowsGone(), 3'000);
     ASSERT_EQ(full.log.rowCount(), 1 + 99'500);
-    EXPECT_EQ(full.rows().first(), " |  |  | 较早的 3000 行已移除（最多保留 100000 行）");
+    EXPECT_EQ(full.rows().first(), " |  |  | 较早的 3000 行已移除（最多保留 100000 行、64 MB）");
     EXPECT_EQ(full.log.traceText().count('\n'), 99'500);
     EXPECT_TRUE(full.log.traceText().startsWith("3000 port n\n"));
+}
+
+TEST(TrafficLog, ARowShowsItsFirst64BytesAndTheLogKeepsToItsMemoryWhateverTheRowsHold) {
+    Feed f(TrafficLog::defaultRowLimit, 1024 * 1024);
+    LinkEvent pile;
+    pile.kind = Kind::Received;
+    pile.bytes = QByteArray(4096, '\x5A');
+    qint64 most = 0;
+    for (int i = 0; i < 1000; ++i) {
+        f.at(i * 10, pile);
+        f.event(i * 10 + 5, Kind::Dropped, "", 4096, "no reply within 255 bytes");
+        most = std::max(most, f.log.memoryUsed());
+    }
+    EXPECT_LE(most, 1024 * 1024);
+    EXPECT_GT(f.log.rowsGone(), 0);
+    EXPECT_GT(f.log.rowCount(), 50) << "the oldest go, not all: 4096 bytes a row take 12 kB of trace lines";
+    EXPECT_EQ(f.rows().first(),
+              QString(" |  |  | 较早的 %1 行已移除（最多保留 100000 行、1 MB）").arg(f.log.rowsGone()));
+    EXPECT_EQ(f.rows().last(), " | 接收 | " + QString("5A ").repeated(63) +
+                                   "5A … 另有 4032 字节 | 未成应答：no reply within 255 bytes");
+    const QByteArray kept = f.log.traceText();
+    EXPECT_EQ(kept.count('\n'), 2 * (f.log.rowCount() - 1)) << "the lines of the rows kept";
+    EXPECT_TRUE(f.trace.endsWith(kept));
 }
 
 TEST(TrafficLog, ASaveIsWholeOrNotAtAllAndSaysWhyNot) {
