@@ -539,6 +539,32 @@ sudo usermod -aG %2 %3</translation>
     </message>
 </context>
 <context>
+    <name>QtSerialPort</name>
+    <message>
+        <source>%1 写入失败：%2</source>
+        <translation>Writing to %1 failed: %2</translation>
+    </message>
+    <message>
+        <source>%1 读取失败：%2</source>
+        <translation>Reading from %1 failed: %2</translation>
+    </message>
+</context>
+<context>
+    <name>Reconnector</name>
+    <message>
+        <source>等待 %1 重新接上</source>
+        <translation>Waiting for %1 to come back</translation>
+    </message>
+    <message>
+        <source>不再等待 %1</source>
+        <translation>No longer waiting for %1</translation>
+    </message>
+    <message>
+        <source>已重新连接 %1</source>
+        <translation>Reconnected %1</translation>
+    </message>
+</context>
+<context>
     <name>TrafficLog</name>
     <message>
         <source>时间 (ms)</source>

@@ -244,10 +244,11 @@ void LinkTrace::lost(const QString& device, const QString& why, const QString& s
     record(std::move(e));
 }
 
-void LinkTrace::note(const QString& text) {
+void LinkTrace::note(const QString& text, const QString& shown) {
     LinkEvent e;
     e.kind = LinkEvent::Kind::Note;
     e.text = text;
+    e.shown = shown;
     record(std::move(e));
 }
 

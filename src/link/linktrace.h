@@ -119,8 +119,9 @@ public:
     void inputDiscarded(int count);
     // The device went away while open; why, in the trace's words and in a person's.
     void lost(const QString& device, const QString& why, const QString& shown = QString());
-    // Port events worth a line that have no call of their own (a failed read or write).
-    void note(const QString& text);
+    // Port events worth a line that have no call of their own (a failed read or write); shown is
+    // what a person reads in the window.
+    void note(const QString& text, const QString& shown = QString());
 
     // The transmitter took a frame; the receiver waits for replyLength bytes, counted of which it
     // has already.

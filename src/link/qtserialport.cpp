@@ -234,7 +234,9 @@ void QtSerialPort::portError(QSerialPort::SerialPortError error) {
         m_trace->note(
             QStringLiteral("%1 on %2: %3")
                 .arg(QLatin1String(error == QSerialPort::WriteError ? "write failed" : "read failed"),
-                     m_device, systemReason));
+                     m_device, systemReason),
+            (error == QSerialPort::WriteError ? tr("%1 写入失败：%2") : tr("%1 读取失败：%2"))
+                .arg(m_device, systemReason));
     m_port.clearError();
 }
 

@@ -41,7 +41,7 @@ signals:
 
 private:
     void look();
-    void note(const QString& text) const;
+    void note(const QString& text, const QString& shown) const;
 
     SerialPort* m_port;
     MessageBox* m_boxes;

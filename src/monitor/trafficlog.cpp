@@ -202,7 +202,7 @@ void TrafficLog::record(const LinkEvent& e, const QByteArray& line) {
                tr("%1 已断开：%2").arg(e.text, e.shown.isEmpty() ? e.detail : e.shown));
         break;
     case Kind::Note:
-        addRow(e.us, number, RowKind::Port, Mark::None, {}, e.text);
+        addRow(e.us, number, RowKind::Port, Mark::None, {}, e.shown.isEmpty() ? e.text : e.shown);
         break;
     case Kind::TraceFailed:
         addRow(e.us, number, RowKind::Port, Mark::Trouble, {},
