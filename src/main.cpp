@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QLibraryInfo>
 #include <QTranslator>
 
 #include <cstdio>
@@ -127,6 +128,11 @@ int main(int argc, char** argv) {
         *chosen, translationDirectories(QCoreApplication::applicationDirPath()), &error);
     if (*chosen != InterfaceLanguage::Chinese && !translator)
         std::fprintf(stderr, "quillory: %s; the window stays Chinese\n", qPrintable(error));
+    const auto qtTranslators =
+        installQtTranslations(translator ? *chosen : InterfaceLanguage::Chinese,
+                              QLibraryInfo::path(QLibraryInfo::TranslationsPath), &error);
+    if (qtTranslators.empty() && !(translator && *chosen == InterfaceLanguage::English))
+        std::fprintf(stderr, "quillory: %s; Qt's own dialogs stay English\n", qPrintable(error));
     if (headless) {
         std::fprintf(stderr, "quillory: no window system to open the console on (DISPLAY is not set)\n");
         return 1;

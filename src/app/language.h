@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QTranslator;
 
@@ -25,3 +26,12 @@ QStringList translationDirectories(const QString& executableDir);
 // whatever the system's locale. nullptr with *error set when no directory holds the file.
 std::unique_ptr<QTranslator> installInterfaceLanguage(InterfaceLanguage language,
                                                       const QStringList& directories, QString* error);
+
+// Qt's own translations for language (qtbase_<lang>.qm, qtserialport_<lang>.qm from Qt's folder
+// of translations, package qt6-translations-l10n), installed on the application, so that Qt's
+// dialogs ("… already exists. Do you want to replace it?") speak the interface's language; the
+// caller keeps them for the run; the default locale becomes Chinese too, for the names of file
+// types and the dates in Qt's dialogs. English needs none: Qt's own texts are English. Empty with
+// *error set when Qt's base translation is not in directory.
+std::vector<std::unique_ptr<QTranslator>> installQtTranslations(InterfaceLanguage language,
+                                                                const QString& directory, QString* error);
