@@ -173,7 +173,7 @@
     </message>
     <message>
         <source>音源</source>
-        <translation>Input</translation>
+        <translation>Src</translation>
     </message>
     <message>
         <source>监听</source>

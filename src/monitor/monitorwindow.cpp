@@ -98,9 +98,7 @@ MonitorWindow::MonitorWindow(TrafficLog& log, Send send, QWidget* parent)
     rows->setDefaultSectionSize(fontMetrics().height() + 4);
     QHeaderView* columns = table->horizontalHeader();
     columns->setStretchLastSection(true);
-    columns->resizeSection(TrafficLog::TimeColumn, 90);
-    columns->resizeSection(TrafficLog::DirectionColumn, 50);
-    columns->resizeSection(TrafficLog::BytesColumn, 210);
+    fitColumns();
 
     auto* copy = new QAction(tr("复制"), table);
     copy->setShortcut(QKeySequence::Copy);
@@ -197,6 +195,29 @@ MonitorWindow::MonitorWindow(TrafficLog& log, Send send, QWidget* parent)
 }
 
 MonitorWindow::~MonitorWindow() = default;
+
+void MonitorWindow::fitColumns() {
+    // The designed widths, widened where a caption or a direction would be cut short (in English,
+    // or in another font than the one they were measured in). Never narrowed: the operator may
+    // have widened a column.
+    QHeaderView* columns = table->horizontalHeader();
+    const QFontMetrics cells(table->font());
+    constexpr int cellPadding = 12;
+    int direction = 50;
+    for (const QString& text : {TrafficLog::tr("发送"), TrafficLog::tr("接收"), TrafficLog::tr("端口")})
+        direction = std::max(direction, cells.horizontalAdvance(text) + cellPadding);
+    const int widths[] = {90, direction, 210};
+    for (const int column : {TrafficLog::TimeColumn, TrafficLog::DirectionColumn, TrafficLog::BytesColumn})
+        columns->resizeSection(column, std::max({widths[column], columns->sectionSizeHint(column),
+                                                 m_columnsFitted ? columns->sectionSize(column) : 0}));
+    m_columnsFitted = true;
+}
+
+void MonitorWindow::showEvent(QShowEvent* event) {
+    // The console gives the window its own font after building it.
+    fitColumns();
+    QWidget::showEvent(event);
+}
 
 void MonitorWindow::followRows() {
     if (pauseButton->isChecked() || std::exchange(m_followQueued, true))

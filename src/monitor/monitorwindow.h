@@ -48,6 +48,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     struct Entry {
@@ -60,6 +61,7 @@ private:
     // Rows came in (added > 0) or went (added < 0) above the ones in sight.
     void keepViewOnTop(int added);
     void showWaiting();
+    void fitColumns();
 
     TrafficLog& m_log;
     Send m_send;
@@ -69,4 +71,5 @@ private:
     Entry m_draft;
     bool m_followQueued = false;
     bool m_waitingQueued = false;
+    bool m_columnsFitted = false;
 };

@@ -4,6 +4,7 @@
 #include "app/language.h"
 #include "formfixture.h"
 #include "monitor/monitorwindow.h"
+#include "monitor/trafficlog.h"
 #include "monitor/trafficmonitor.h"
 
 #include <QAction>
@@ -13,8 +14,10 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTranslator>
@@ -156,13 +159,25 @@ TEST_F(English, CaptionsFitTheirControlsAtTheDesignedWidths) {
             return frame->title();
         return QString();
     };
+    // A label's text also keeps clear of the control that starts within its width on its right.
+    const auto roomOf = [](const QWidget* widget, int width) {
+        const QRect at = widget->geometry();
+        for (const QWidget* other :
+             widget->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (other != widget && !other->isHidden() && other->x() > at.x() && other->y() <= at.bottom() &&
+                other->geometry().bottom() >= at.y())
+                width = std::min(width, other->x() - at.x());
+        return width;
+    };
     const auto checkFit = [&](const char* name, int widthTwips, int margin) {
         const QString caption = captionOf(name);
         ASSERT_FALSE(caption.isEmpty()) << name;
         EXPECT_FALSE(holdsChinese(caption)) << name << " is not translated: " << caption.toStdString();
-        const QFontMetrics metrics(w.findChild<QWidget*>(QString::fromLatin1(name))->font());
+        const QWidget* widget = w.findChild<QWidget*>(QString::fromLatin1(name));
+        const QFontMetrics metrics(widget->font());
         const int drawn = std::max(metrics.horizontalAdvance(caption), metrics.boundingRect(caption).width());
-        EXPECT_LE(drawn, widthTwips / 15 - margin) << name << " \"" << caption.toStdString() << "\"";
+        const int room = margin == labelMargin ? roomOf(widget, widthTwips / 15) : widthTwips / 15;
+        EXPECT_LE(drawn, room - margin) << name << " \"" << caption.toStdString() << "\"";
     };
     for (const auto& c : controls)
         checkFit(c.control, c.widthTwips, c.margin);
@@ -189,6 +204,16 @@ TEST_F(English, AnOperatorSessionMeetsEnglishCaptionsAndMessages) {
     ASSERT_TRUE(monitor.window());
     EXPECT_EQ(monitor.window()->windowTitle(), QStringLiteral("Traffic monitor"));
     EXPECT_EQ(monitor.window()->sendButton->text(), QStringLiteral("Send"));
+    // Its column captions and directions whole.
+    const QHeaderView* header = monitor.window()->table->horizontalHeader();
+    const QFontMetrics cells(monitor.window()->table->font());
+    for (const int column : {TrafficLog::TimeColumn, TrafficLog::DirectionColumn, TrafficLog::BytesColumn})
+        EXPECT_GE(header->sectionSize(column), header->sectionSizeHint(column)) << column;
+    EXPECT_EQ(header->model()->headerData(TrafficLog::DirectionColumn, Qt::Horizontal).toString(),
+              "Direction");
+    EXPECT_GE(header->sectionSize(TrafficLog::DirectionColumn), cells.horizontalAdvance("Received") + 6);
+    monitor.window()->grab().save(qEnvironmentVariable("QUILLORY_TEST_OUTPUT", QDir::tempPath()) +
+                                  QStringLiteral("/monitor-en.png"));
 
     // A chip button with the port closed.
     w.play->click();
