@@ -441,10 +441,6 @@ The device is not present now</translation>
         <translation>Save the traffic record</translation>
     </message>
     <message>
-        <source>文本文件 (*.txt);;所有文件 (*)</source>
-        <translation>Text files (*.txt);;All files (*)</translation>
-    </message>
-    <message>
         <source>继续滚动</source>
         <translation>Resume scrolling</translation>
     </message>
@@ -475,6 +471,14 @@ The device is not present now</translation>
     <message>
         <source>这一栏最多 %1 个字符：粘贴的 %2 个字符只留下了前 %1 个</source>
         <translation>This box holds at most %1 characters: of the %2 characters pasted, the first %1 were kept</translation>
+    </message>
+    <message>
+        <source>文本文件 (*.txt)</source>
+        <translation>Text files (*.txt)</translation>
+    </message>
+    <message>
+        <source>所有文件 (*)</source>
+        <translation>All files (*)</translation>
     </message>
 </context>
 <context>

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -153,10 +154,7 @@ MonitorWindow::MonitorWindow(TrafficLog& log, Send send, QWidget* parent)
     layout->addLayout(sendLine);
     layout->addWidget(messageLabel);
 
-    askSavePath = [this] {
-        return QFileDialog::getSaveFileName(this, tr("保存通信记录"), QString(),
-                                            tr("文本文件 (*.txt);;所有文件 (*)"));
-    };
+    askSavePath = [this] { return askWhereToSave(); };
 
     connect(pauseButton, &QPushButton::toggled, this, [this](bool paused) {
         pauseButton->setText(paused ? tr("继续滚动") : tr("暂停滚动"));
@@ -217,6 +215,26 @@ void MonitorWindow::showEvent(QShowEvent* event) {
     // The console gives the window its own font after building it.
     fitColumns();
     QWidget::showEvent(event);
+}
+
+QString MonitorWindow::askWhereToSave() {
+    const QString textFiles = tr("文本文件 (*.txt)");
+    QFileDialog dialog(this, tr("保存通信记录"), m_saveFolder,
+                       textFiles + QStringLiteral(";;") + tr("所有文件 (*)"));
+    dialog.setObjectName(QStringLiteral("saveDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // A name given without an extension is a text file's while the text filter is chosen; the
+    // dialog then asks about replacing the name it will really write.
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, textFiles](const QString& filter) {
+        dialog.setDefaultSuffix(filter == textFiles ? QStringLiteral("txt") : QString());
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    const QString path = dialog.selectedFiles().constFirst();
+    // The next save starts where this one went.
+    m_saveFolder = QFileInfo(path).absolutePath();
+    return path;
 }
 
 void MonitorWindow::followRows() {

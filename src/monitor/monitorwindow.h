@@ -39,6 +39,9 @@ public:
 
     // Asks where to save; empty when the operator cancels. Tests put their own answer here.
     std::function<QString()> askSavePath;
+    // The save dialog: it starts in the folder of the last save and gives a name without an
+    // extension ".txt" while the text filter is chosen.
+    QString askWhereToSave();
 
     void sendTyped();
     void copySelected();
@@ -71,5 +74,6 @@ private:
     Entry m_draft;
     bool m_followQueued = false;
     bool m_waitingQueued = false;
+    QString m_saveFolder;
     bool m_columnsFitted = false;
 };

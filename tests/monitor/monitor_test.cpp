@@ -10,11 +10,13 @@
 #include "ptyboard.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -239,6 +241,34 @@ TEST(TrafficMonitor, PausedTheRowsInSightStayCopyAndSaveTakeWhatIsThere) {
     EXPECT_EQ(w->messageLabel->text(), "无法保存到 /dev/full：磁盘已满");
     w->clearButton->click();
     EXPECT_EQ(w->table->model()->rowCount(), 0);
+}
+
+TEST(TrafficMonitor, TheSaveDialogGivesATextFileItsExtensionAndStartsWhereTheLastSaveWent) {
+    Console f;
+    f.form->Monitor->show();
+    QTemporaryDir dir, elsewhere;
+    QStringList startedIn;
+    // Typed into the dialog and accepted; with nothing typed, the dialog goes elsewhere and is
+    // cancelled.
+    const auto save = [&](const QString& typed) {
+        QTimer::singleShot(0, [&, typed] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            startedIn << dialog->directory().absolutePath();
+            if (typed.isEmpty()) {
+                dialog->setDirectory(elsewhere.path());
+                dialog->reject();
+                return;
+            }
+            dialog->selectFile(typed);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        return f.window()->askWhereToSave();
+    };
+    EXPECT_EQ(save(dir.filePath("log")), dir.filePath("log.txt"));
+    EXPECT_EQ(save(""), "");
+    EXPECT_EQ(save("second"), dir.filePath("second.txt"));
+    EXPECT_EQ(startedIn.mid(1), QStringList({dir.path(), dir.path()}));
 }
 
 TEST(SendLine, RefusesBadInputAndHandsAGoodFrameOverAsAButtonDoes) {
