@@ -627,10 +627,6 @@ sudo usermod -aG %2 %3</translation>
         <translation>Unread: the input was discarded</translation>
     </message>
     <message>
-        <source>已打开 %1，%2 %3</source>
-        <translation>Opened %1, %2 %3</translation>
-    </message>
-    <message>
         <source>串口已关闭</source>
         <translation>the port closed</translation>
     </message>
@@ -669,6 +665,10 @@ sudo usermod -aG %2 %3</translation>
     <message>
         <source>%1 … 另有 %2 字节</source>
         <translation>%1 … %2 more bytes</translation>
+    </message>
+    <message>
+        <source>第 %1 次打开：%2，%3 %4</source>
+        <translation>Opening %1: %2, %3 %4</translation>
     </message>
 </context>
 <context>

@@ -102,6 +102,8 @@ QVariant TrafficLog::data(const QModelIndex& index, int role) const {
             return QColor(0xFF, 0xE0, 0xB2);
         if (row.mark == Mark::Trouble)
             return QColor(0xFF, 0xDD, 0xDD);
+        if (row.mark == Mark::Opening)
+            return QColor(0xDD, 0xEE, 0xFF);
         return QVariant();
     case Qt::FontRole:
         return column == BytesColumn ? QVariant(m_bytesFont) : QVariant();
@@ -183,9 +185,11 @@ void TrafficLog::record(const LinkEvent& e, const QByteArray& line) {
         break;
     }
     case Kind::Opened:
-        m_openedUs = e.us;
-        addRow(e.us, number, RowKind::Port, Mark::None, {},
-               tr("已打开 %1，%2 %3").arg(e.text).arg(e.count).arg(e.detail));
+        if (m_openedUs < 0)
+            m_openedUs = e.us;
+        addRow(e.us, number, RowKind::Port, Mark::Opening, {},
+               tr("第 %1 次打开：%2，%3 %4")
+                   .arg(QString::number(++m_openings), e.text, QString::number(e.count), e.detail));
         break;
     case Kind::Closed:
         if (m_frame.active)

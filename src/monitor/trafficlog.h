@@ -61,9 +61,9 @@ signals:
 
 private:
     enum class RowKind : uint8_t { Sent, Received, Port };
-    enum class Mark : uint8_t { None, Late, Trouble };
+    enum class Mark : uint8_t { None, Late, Trouble, Opening };
     struct Row {
-        qint64 sinceOpenUs; // -1 before the port was first opened
+        qint64 sinceOpenUs; // since the session's first opening of the port; -1 before it
         qint64 firstLine;   // the earliest trace line behind the row
         RowKind kind;
         Mark mark;
@@ -109,7 +109,9 @@ private:
     qint64 m_nextLine = 0;
     qint64 m_linesFrom = 0;
 
+    // Times count from the first opening, so that rows of one connection and the next stay in order.
     qint64 m_openedUs = -1;
+    int m_openings = 0;
     Frame m_frame;
     // The last byte of the last frame sent whole, while its reply is awaited.
     qint64 m_commandDoneUs = -1;

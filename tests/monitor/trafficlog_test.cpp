@@ -76,7 +76,10 @@ struct Feed {
         std::string out;
         for (int r = 0; r < log.rowCount(); ++r) {
             const QVariant colour = log.data(log.index(r, 0), Qt::BackgroundRole);
-            out += !colour.isValid() ? '.' : colour.value<QColor>() == QColor(0xFF, 0xE0, 0xB2) ? 'L' : 'T';
+            out += !colour.isValid()                                    ? '.'
+                   : colour.value<QColor>() == QColor(0xFF, 0xE0, 0xB2) ? 'L'
+                   : colour.value<QColor>() == QColor(0xDD, 0xEE, 0xFF) ? 'O'
+                                                                        : 'T';
         }
         return out;
     }
@@ -127,7 +130,7 @@ TEST(TrafficLog, RowsOfASessionWithTheirTimesMeaningsAndMarks) {
         f.rows().join('\n').toStdString(),
         QStringList(
             {
-                "0.0 | 端口 |  | 已打开 fake1，1200 8N1",
+                "0.0 | 端口 |  | 第 1 次打开：fake1，1200 8N1",
                 "100.0 | 接收 | AA | 未成应答：新的命令重新计数，这 1 字节不再计入应答",
                 "150.0 | 发送 | 09 | DEVID",
                 "175.0 | 接收 | 00 00 A0 | DEVID ISD1760",
@@ -139,19 +142,19 @@ TEST(TrafficLog, RowsOfASessionWithTheirTimesMeaningsAndMarks) {
                 "3260.0 | 发送 | 82 | SET_ERASE 01 00 → 02 00；5 字节只发出 1 字节：串口已关闭",
                 "3260.0 | 端口 |  | 已关闭 fake1",
                 "4000.0 | 端口 |  | 无法打开 fake2：No such file or directory",
-                "0.0 | 端口 |  | 已打开 fake1，1200 8N1",
-                "20.0 | 端口 |  | fake1 已断开：设备已挂断",
-                "20.0 | 接收 | 77 | 未读取：串口关闭时还没有交给接收方",
+                "5000.0 | 端口 |  | 第 2 次打开：fake1，1200 8N1",
+                "5020.0 | 端口 |  | fake1 已断开：设备已挂断",
+                "5020.0 | 接收 | 77 | 未读取：串口关闭时还没有交给接收方",
             })
             .join('\n')
             .toStdString());
-    EXPECT_EQ(f.marks(), ".T...T.L.T.T.TT")
-        << "late in orange; bytes and frames that went wrong, and failures, in red";
+    EXPECT_EQ(f.marks(), "OT...T.L.T.TOTT")
+        << "openings in blue, late in orange; bytes and frames that went wrong, and failures, in red";
     EXPECT_EQ(f.log.waitingBytes(), bytes("1234")) << "still counted for the reply to 82";
     EXPECT_EQ(f.log.replyLength(), 5);
     EXPECT_EQ(f.log.traceText(), f.trace) << "every event's trace line, in the order they came";
 
-    EXPECT_EQ(f.log.rowsText({3, 0}), "0.0\t端口\t\t已打开 fake1，1200 8N1\n"
+    EXPECT_EQ(f.log.rowsText({3, 0}), "0.0\t端口\t\t第 1 次打开：fake1，1200 8N1\n"
                                       "175.0\t接收\t00 00 A0\tDEVID ISD1760\n");
 }
 
@@ -164,7 +167,7 @@ TEST(TrafficLog, AReplyIsLateOnlyPast500MsAfterItsCommandsLastByte) {
         f.event(51'000 + after, Kind::Received, "41");
         f.reply(51'000 + after, 0x41, "REC", 1);
         EXPECT_EQ(f.rows().last().contains("晚到"), late) << after;
-        EXPECT_EQ(f.marks(), late ? "..L" : "...");
+        EXPECT_EQ(f.marks(), late ? "O.L" : "O..");
     }
 }
 

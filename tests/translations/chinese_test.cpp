@@ -67,9 +67,9 @@ TEST(ChineseSession, QtsOwnDialogsAndTheMonitorsRowsAndMessagesAreChinese) {
         rows << log.data(log.index(r, TrafficLog::DirectionColumn)).toString() + " | " +
                     log.data(log.index(r, TrafficLog::MeaningColumn)).toString();
     EXPECT_EQ(rows.join('\n').toStdString(),
-              QStringList({"端口 | 已打开 fake1，1200 8N1",
+              QStringList({"端口 | 第 1 次打开：fake1，1200 8N1",
                            "端口 | fake1 已断开：设备已从系统中消失，适配器可能被拔出",
-                           "端口 | 等待 fake1 重新接上", "端口 | 已打开 fake1，1200 8N1",
+                           "端口 | 等待 fake1 重新接上", "端口 | 第 2 次打开：fake1，1200 8N1",
                            "端口 | 已重新连接 fake1"})
                   .join('\n')
                   .toStdString());
