@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -98,7 +99,9 @@ void LinkTraceFile::record(const LinkEvent&, const QByteArray& line) {
         return;
     m_failureError = errno;
     m_failed = true;
-    m_failure = m_out->errorString();
+    // The trace speaks the system's words, whatever language Qt's own messages were given.
+    m_failure =
+        m_failureError != 0 ? QString::fromLocal8Bit(std::strerror(m_failureError)) : m_out->errorString();
 }
 
 LinkTrace::LinkTrace() = default;

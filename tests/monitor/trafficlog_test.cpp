@@ -1,5 +1,6 @@
 // The traffic log's rows from the link's events at known times, its bound, its trace text, and the
 // two pure pieces of the monitor: the names of frames and the strict reading of the send line.
+#include "app/language.h"
 #include "link/linktrace.h"
 #include "monitor/framemeaning.h"
 #include "monitor/trafficlog.h"
@@ -9,7 +10,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QTemporaryDir>
+#include <QTranslator>
 
 #include <algorithm>
 #include <csignal>
@@ -274,6 +277,10 @@ TEST(TrafficLog, ASaveIsWholeOrNotAtAllAndSaysWhyNot) {
 
 TEST(TrafficLog, ATraceFileThatFailsIsToldOnceAndTheRecordGoesOn) {
     QString error;
+    // In a Chinese session, where Qt's own messages are Chinese, the trace keeps the system's words.
+    const auto qt = installQtTranslations(InterfaceLanguage::Chinese,
+                                          QLibraryInfo::path(QLibraryInfo::TranslationsPath), &error);
+    ASSERT_FALSE(qt.empty()) << error.toStdString();
     const std::unique_ptr<LinkTrace> trace = LinkTrace::open("/dev/full", &error);
     ASSERT_TRUE(trace) << error.toStdString();
     QStringList notices;
