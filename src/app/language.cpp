@@ -67,26 +67,20 @@ std::vector<std::unique_ptr<QTranslator>> installQtTranslations(InterfaceLanguag
     std::vector<std::unique_ptr<QTranslator>> installed;
     if (language == InterfaceLanguage::English)
         return installed;
-    // The base is needed; the serial port's own messages are welcome where they are installed.
-    for (const QString& module : {QStringLiteral("qtbase"), QStringLiteral("qtserialport")}) {
-        const QString file = QDir(directory).filePath(module + QStringLiteral("_zh_CN.qm"));
-        auto translator = std::make_unique<QTranslator>();
-        if (!QFileInfo::exists(file) || !translator->load(file)) {
-            if (installed.empty()) {
-                if (error)
-                    *error = QStringLiteral("Qt's Chinese translation %1 is missing (package "
-                                            "qt6-translations-l10n)")
-                                 .arg(file);
-                return installed;
-            }
-            continue;
-        }
-        QCoreApplication::installTranslator(translator.get());
-        installed.push_back(std::move(translator));
+    const QString file = QDir(directory).filePath(QStringLiteral("qtbase_zh_CN.qm"));
+    auto base = std::make_unique<QTranslator>();
+    if (!QFileInfo::exists(file) || !base->load(file)) {
+        if (error)
+            *error = QStringLiteral("Qt's Chinese translation %1 is missing (package qt6-translations-l10n)")
+                         .arg(file);
+        return installed;
     }
-    installed.push_back(std::make_unique<FileTypeNames>(installed.front().get()));
-    QCoreApplication::installTranslator(installed.back().get());
-    // Qt's dialogs also name file types and dates after the locale: Chinese, as the window is.
+    QCoreApplication::installTranslator(base.get());
+    auto fileTypes = std::make_unique<FileTypeNames>(base.get());
+    QCoreApplication::installTranslator(fileTypes.get());
+    installed.push_back(std::move(fileTypes));
+    installed.push_back(std::move(base));
+    // Qt's dialogs also name file types after the locale: Chinese, as the window is.
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     return installed;
 }

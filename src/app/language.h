@@ -27,11 +27,10 @@ QStringList translationDirectories(const QString& executableDir);
 std::unique_ptr<QTranslator> installInterfaceLanguage(InterfaceLanguage language,
                                                       const QStringList& directories, QString* error);
 
-// Qt's own translations for language (qtbase_<lang>.qm, qtserialport_<lang>.qm from Qt's folder
-// of translations, package qt6-translations-l10n), installed on the application, so that Qt's
-// dialogs ("… already exists. Do you want to replace it?") speak the interface's language; the
-// caller keeps them for the run; the default locale becomes Chinese too, for the names of file
-// types and the dates in Qt's dialogs. English needs none: Qt's own texts are English. Empty with
-// *error set when Qt's base translation is not in directory.
+// Qt's own translation for language (qtbase_zh_CN.qm from Qt's folder of translations, package
+// qt6-translations-l10n), installed on the application, so that Qt's dialogs ("… already exists.
+// Do you want to replace it?") speak the interface's language; the default locale becomes Chinese
+// too, for the names of file types in them. The caller keeps the translators for the run. English
+// needs none: Qt's own texts are English. Empty with *error set when the file is not in directory.
 std::vector<std::unique_ptr<QTranslator>> installQtTranslations(InterfaceLanguage language,
                                                                 const QString& directory, QString* error);
