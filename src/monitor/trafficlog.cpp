@@ -102,8 +102,6 @@ QVariant TrafficLog::data(const QModelIndex& index, int role) const {
             return QColor(0xFF, 0xE0, 0xB2);
         if (row.mark == Mark::Trouble)
             return QColor(0xFF, 0xDD, 0xDD);
-        if (row.mark == Mark::Opening)
-            return QColor(0xDD, 0xEE, 0xFF);
         return QVariant();
     case Qt::FontRole:
         return column == BytesColumn ? QVariant(m_bytesFont) : QVariant();
@@ -187,7 +185,7 @@ void TrafficLog::record(const LinkEvent& e, const QByteArray& line) {
     case Kind::Opened:
         if (m_openedUs < 0)
             m_openedUs = e.us;
-        addRow(e.us, number, RowKind::Port, Mark::Opening, {},
+        addRow(e.us, number, RowKind::Port, Mark::None, {},
                tr("第 %1 次打开：%2，%3 %4")
                    .arg(QString::number(++m_openings), e.text, QString::number(e.count), e.detail));
         break;

@@ -61,7 +61,7 @@ signals:
 
 private:
     enum class RowKind : uint8_t { Sent, Received, Port };
-    enum class Mark : uint8_t { None, Late, Trouble, Opening };
+    enum class Mark : uint8_t { None, Late, Trouble };
     struct Row {
         qint64 sinceOpenUs; // since the session's first opening of the port; -1 before it
         qint64 firstLine;   // the earliest trace line behind the row

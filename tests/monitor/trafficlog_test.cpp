@@ -79,10 +79,7 @@ struct Feed {
         std::string out;
         for (int r = 0; r < log.rowCount(); ++r) {
             const QVariant colour = log.data(log.index(r, 0), Qt::BackgroundRole);
-            out += !colour.isValid()                                    ? '.'
-                   : colour.value<QColor>() == QColor(0xFF, 0xE0, 0xB2) ? 'L'
-                   : colour.value<QColor>() == QColor(0xDD, 0xEE, 0xFF) ? 'O'
-                                                                        : 'T';
+            out += !colour.isValid() ? '.' : colour.value<QColor>() == QColor(0xFF, 0xE0, 0xB2) ? 'L' : 'T';
         }
         return out;
     }
@@ -151,8 +148,8 @@ TEST(TrafficLog, RowsOfASessionWithTheirTimesMeaningsAndMarks) {
             })
             .join('\n')
             .toStdString());
-    EXPECT_EQ(f.marks(), "OT...T.L.T.TOTT")
-        << "openings in blue, late in orange; bytes and frames that went wrong, and failures, in red";
+    EXPECT_EQ(f.marks(), ".T...T.L.T.T.TT")
+        << "late in orange; bytes and frames that went wrong, and failures, in red";
     EXPECT_EQ(f.log.waitingBytes(), bytes("1234")) << "still counted for the reply to 82";
     EXPECT_EQ(f.log.replyLength(), 5);
     EXPECT_EQ(f.log.traceText(), f.trace) << "every event's trace line, in the order they came";
@@ -170,7 +167,7 @@ TEST(TrafficLog, AReplyIsLateOnlyPast500MsAfterItsCommandsLastByte) {
         f.event(51'000 + after, Kind::Received, "41");
         f.reply(51'000 + after, 0x41, "REC", 1);
         EXPECT_EQ(f.rows().last().contains("晚到"), late) << after;
-        EXPECT_EQ(f.marks(), late ? "O.L" : "O..");
+        EXPECT_EQ(f.marks(), late ? "..L" : "...");
     }
 }
 
