@@ -128,7 +128,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_pacing: cannot open %s\n", qPrintable(board.slavePath()));
         return 1;
     }
-    std::printf("bench_pacing: %d bytes, one per 50 ms tick, measured at the pty master\n", count);
+    std::printf("bench_pacing: %d bytes, one per 50 ms tick, measured at the pty master (its reader %s)\n",
+                count, board.readerRealTime() ? "real-time" : "an ordinary thread");
     const Run runs[] = {{"quiet line", -1},
                         {"the board flooding at 11.5 kB/s", 11500},
                         {"the board flooding at the pty's full speed", 0}};
