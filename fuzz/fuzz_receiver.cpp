@@ -281,8 +281,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             w.Combo1->setEditText(QString::fromLatin1(in.bytes(in.next() % 3)));
             break;
         case 5: // the transmitter's tick
-            if (w.Timer1->isActive())
+            if (w.Timer1->isActive()) {
+                h.port->letTimePass(50);
                 w.Timer1_Timer();
+            }
             break;
         case 6: // the line falls quiet for long
             if (w.RinQuietTimer->isActive()) {

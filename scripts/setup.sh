@@ -13,7 +13,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev
   qt6-tools-dev qt6-l10n-tools
   libmpg123-dev libsndfile1-dev libpulse-dev libtomlplusplus-dev
-  fonts-wqy-microhei
+  fonts-wqy-microhei qt6-translations-l10n
 )
 # cpack finds the programs' library dependencies with file and dpkg-shlibdeps.
 package_tools=(dpkg-dev file)

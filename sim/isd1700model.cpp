@@ -341,8 +341,8 @@ void Isd1700Model::finishOperation(int64_t nowMs, bool stopped) {
     const uint64_t span = uint64_t(m_opLastRow - m_opFirstRow) + 1;
     const uint64_t elapsed = elapsedMs(m_opStartMs, nowMs);
     if (m_activity == Activity::Recording) {
-        // A stopped recording closes its message on the nearest row boundary, and holds one row at least.
-        uint64_t rows = stopped ? (elapsed + uint64_t(rowMs) / 2) / uint64_t(rowMs) : span;
+        // A stopped recording keeps the row under way: the message ends with the row the stop came in.
+        uint64_t rows = stopped ? elapsed / uint64_t(rowMs) + 1 : span;
         rows = std::clamp<uint64_t>(rows, 1, span);
         const uint16_t last = uint16_t(m_opFirstRow + rows - 1);
         for (uint16_t r = m_opFirstRow; r <= last; ++r)

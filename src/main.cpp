@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QTranslator>
 
 #include <cstdio>
@@ -229,6 +230,14 @@ int main(int argc, char** argv) {
             return refuse(QStringLiteral("--report: cannot write \"%1\": %2").arg(reportPath, error));
     }
     const bool jobHeadless = !jobPath.isEmpty() && parser.isSet(headlessOption);
+    // Qt's own dialogs (the save dialog, its questions) speak the window's language.
+    std::vector<std::unique_ptr<QTranslator>> qtTranslators;
+    if (!jobHeadless && !readMessages && !headless) {
+        qtTranslators = installQtTranslations(translator ? *chosen : InterfaceLanguage::Chinese,
+                                              QLibraryInfo::path(QLibraryInfo::TranslationsPath), &error);
+        if (qtTranslators.empty() && !(translator && *chosen == InterfaceLanguage::English))
+            std::fprintf(stderr, "quillory: %s; Qt's own dialogs stay English\n", qPrintable(error));
+    }
     if (headless && !jobHeadless && !readMessages) {
         std::fprintf(stderr, "quillory: no window system to open the console on (DISPLAY is not set)\n");
         return 1;
@@ -254,6 +263,9 @@ int main(int argc, char** argv) {
         trace = LinkTrace::open(link.tracePath, &error);
         if (!trace)
             return refuse(QStringLiteral("--trace: cannot write \"%1\": %2").arg(link.tracePath, error));
+        trace->setFileFailureNotice([](const QString& message) {
+            std::fprintf(stderr, "quillory: --trace: %s\n", qPrintable(message));
+        });
     }
 
     FormPlatform platform;

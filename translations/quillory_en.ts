@@ -75,6 +75,53 @@
     </message>
 </context>
 <context>
+    <name>FileFailure</name>
+    <message>
+        <source>磁盘已满</source>
+        <translation>the disk is full</translation>
+    </message>
+    <message>
+        <source>超出了磁盘配额</source>
+        <translation>the disk quota is used up</translation>
+    </message>
+    <message>
+        <source>文件超出了允许的大小</source>
+        <translation>the file is larger than allowed</translation>
+    </message>
+    <message>
+        <source>没有写入权限</source>
+        <translation>no permission to write there</translation>
+    </message>
+    <message>
+        <source>文件夹不存在</source>
+        <translation>the folder does not exist</translation>
+    </message>
+    <message>
+        <source>路径中有一段不是文件夹</source>
+        <translation>part of the path is not a folder</translation>
+    </message>
+    <message>
+        <source>这是一个文件夹</source>
+        <translation>that is a folder</translation>
+    </message>
+    <message>
+        <source>文件系统只读</source>
+        <translation>the file system is read-only</translation>
+    </message>
+    <message>
+        <source>文件名太长</source>
+        <translation>the file name is too long</translation>
+    </message>
+    <message>
+        <source>设备读写出错</source>
+        <translation>the device failed to read or write</translation>
+    </message>
+    <message>
+        <source>系统错误 %1（%2）</source>
+        <translation>system error %1 (%2)</translation>
+    </message>
+</context>
+<context>
     <name>Form1</name>
     <message>
         <source>ISD设置</source>
@@ -126,7 +173,7 @@
     </message>
     <message>
         <source>音源</source>
-        <translation>Input</translation>
+        <translation>Src</translation>
     </message>
     <message>
         <source>监听</source>
@@ -675,10 +722,6 @@ The device is not present now</translation>
         <translation>Save the traffic record</translation>
     </message>
     <message>
-        <source>文本文件 (*.txt);;所有文件 (*)</source>
-        <translation>Text files (*.txt);;All files (*)</translation>
-    </message>
-    <message>
         <source>继续滚动</source>
         <translation>Resume scrolling</translation>
     </message>
@@ -705,6 +748,18 @@ The device is not present now</translation>
     <message>
         <source>已按 --trace 的格式保存到 %1</source>
         <translation>Saved to %1 in the format of --trace</translation>
+    </message>
+    <message>
+        <source>这一栏最多 %1 个字符：粘贴的 %2 个字符只留下了前 %1 个</source>
+        <translation>This box holds at most %1 characters: of the %2 characters pasted, the first %1 were kept</translation>
+    </message>
+    <message>
+        <source>文本文件 (*.txt)</source>
+        <translation>Text files (*.txt)</translation>
+    </message>
+    <message>
+        <source>所有文件 (*)</source>
+        <translation>All files (*)</translation>
     </message>
 </context>
 <context>
@@ -769,6 +824,32 @@ sudo usermod -aG %2 %3</translation>
     </message>
 </context>
 <context>
+    <name>QtSerialPort</name>
+    <message>
+        <source>%1 写入失败：%2</source>
+        <translation>Writing to %1 failed: %2</translation>
+    </message>
+    <message>
+        <source>%1 读取失败：%2</source>
+        <translation>Reading from %1 failed: %2</translation>
+    </message>
+</context>
+<context>
+    <name>Reconnector</name>
+    <message>
+        <source>等待 %1 重新接上</source>
+        <translation>Waiting for %1 to come back</translation>
+    </message>
+    <message>
+        <source>不再等待 %1</source>
+        <translation>No longer waiting for %1</translation>
+    </message>
+    <message>
+        <source>已重新连接 %1</source>
+        <translation>Reconnected %1</translation>
+    </message>
+</context>
+<context>
     <name>SourceFigures</name>
     <message>
         <source>时长 %1（%2 ms），%3 Hz，%4 声道
@@ -821,10 +902,6 @@ Silence %8 ms at the start, %9 ms at the end (below -50 dBFS)</translation>
         <translation>Meaning</translation>
     </message>
     <message>
-        <source>较早的 %1 行已移除（最多保留 %2 行）</source>
-        <translation>%1 earlier rows removed (at most %2 rows are kept)</translation>
-    </message>
-    <message>
         <source>发送</source>
         <translation>Sent</translation>
     </message>
@@ -865,10 +942,6 @@ Silence %8 ms at the start, %9 ms at the end (below -50 dBFS)</translation>
         <translation>Unread: the input was discarded</translation>
     </message>
     <message>
-        <source>已打开 %1，%2 %3</source>
-        <translation>Opened %1, %2 %3</translation>
-    </message>
-    <message>
         <source>串口已关闭</source>
         <translation>the port closed</translation>
     </message>
@@ -895,6 +968,22 @@ Silence %8 ms at the start, %9 ms at the end (below -50 dBFS)</translation>
     <message>
         <source>；间隔 %1 ms</source>
         <translation>; gaps %1 ms</translation>
+    </message>
+    <message>
+        <source>跟踪文件 %1 写入失败：%2；此后不再写入，控制台照常运行</source>
+        <translation>Writing the trace file %1 failed: %2; nothing more is written to it, and the console goes on</translation>
+    </message>
+    <message>
+        <source>较早的 %1 行已移除（最多保留 %2 行、%3 MB）</source>
+        <translation>%1 earlier rows removed (at most %2 rows and %3 MB are kept)</translation>
+    </message>
+    <message>
+        <source>%1 … 另有 %2 字节</source>
+        <translation>%1 … %2 more bytes</translation>
+    </message>
+    <message>
+        <source>第 %1 次打开：%2，%3 %4</source>
+        <translation>Opening %1: %2, %3 %4</translation>
     </message>
 </context>
 <context>
@@ -925,6 +1014,10 @@ Silence %8 ms at the start, %9 ms at the end (below -50 dBFS)</translation>
     <message>
         <source>应答长度“%1”无效：请填 0 到 16 之间的整数</source>
         <translation>Reply length &quot;%1&quot; is not valid: give a whole number from 0 to 16</translation>
+    </message>
+    <message>
+        <source>“%1…”（共 %2 个字符）不是十六进制字节：每个字节写两位十六进制数字（0–9、A–F），字节之间用空格隔开</source>
+        <translation>&quot;%1…&quot; (%2 characters) is not a hexadecimal byte: write each byte as two hexadecimal digits (0–9, A–F), with blanks between bytes</translation>
     </message>
 </context>
 <context>

@@ -21,6 +21,10 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <poll.h>
+#include <pthread.h>
+#include <random>
+#include <sched.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -41,6 +45,11 @@ public:
     void startReading(std::function<void(uint8_t, qint64)> onByte) {
         m_onByte = std::move(onByte);
         m_reader = std::thread([this] {
+            // Taken ahead of every other thread where the system allows it, so that an arrival is
+            // stamped as it lands and not when a busy machine gets round to the reader.
+            sched_param realTime{};
+            realTime.sched_priority = sched_get_priority_min(SCHED_FIFO);
+            m_realTime = pthread_setschedparam(pthread_self(), SCHED_FIFO, &realTime) == 0;
             uint8_t buf[256];
             for (;;) {
                 const ssize_t n = ::read(m_pty.master(), buf, sizeof buf);
@@ -58,7 +67,45 @@ public:
         return nowUs();
     }
     ~PtyMaster() { stop(); }
+    // The board floods the console with random bytes on a thread of its own, bytesPerSecond of them
+    // (0: as fast as the pty takes them), until stopFlood().
+    void startFlood(int bytesPerSecond) {
+        stopFlood();
+        m_flooding = true;
+        m_flood = std::thread([this, bytesPerSecond] {
+            std::mt19937 random(1700);
+            char chunk[256];
+            const qint64 start = nowUs();
+            qint64 sent = 0;
+            while (m_flooding.load()) {
+                qint64 due = qint64(sizeof chunk);
+                if (bytesPerSecond > 0) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                    due = std::min<qint64>(due, (nowUs() - start) * bytesPerSecond / 1000000 - sent);
+                }
+                pollfd out{m_pty.master(), POLLOUT, 0};
+                if (due <= 0 || ::poll(&out, 1, 50) <= 0)
+                    continue;
+                for (qint64 i = 0; i < due; ++i)
+                    chunk[i] = char(random());
+                const ssize_t n = ::write(m_pty.master(), chunk, size_t(due));
+                if (n > 0)
+                    sent += n;
+                m_flooded += n > 0 ? n : 0;
+            }
+        });
+    }
+    void stopFlood() {
+        m_flooding = false;
+        if (m_flood.joinable())
+            m_flood.join();
+    }
+    qint64 flooded() const { return m_flooded.load(); }
+    // Whether the reader runs ahead of ordinary threads (real-time scheduling was granted).
+    bool readerRealTime() const { return m_realTime.load(); }
+
     void stop() {
+        stopFlood();
         if (!m_reader.joinable())
             return;
         m_stopping = true;
@@ -73,6 +120,10 @@ private:
     PseudoTerminal m_pty{PseudoTerminal::Master::Blocking};
     std::thread m_reader;
     std::atomic<bool> m_stopping{false};
+    std::atomic<bool> m_realTime{false};
+    std::thread m_flood;
+    std::atomic<bool> m_flooding{false};
+    std::atomic<qint64> m_flooded{0};
     std::function<void(uint8_t, qint64)> m_onByte;
 };
 

@@ -2,7 +2,7 @@
 // of 100,000 rows, the pacing of 200 bytes at the far end of a pseudo-terminal while the board
 // answers every byte (a new row per answer, in a monitor already full, so that every row also
 // pushes the oldest out), and the time from a burst of 10,000 bytes leaving the board to the
-// monitor showing it.
+// monitor showing it, and the memory after the board floods the full monitor with 10 MB.
 #include "../common/ptyconsole.h"
 #include "form/trafficmonitor.h"
 #include "link/linktrace.h"
@@ -119,7 +119,10 @@ Pacing pace(QApplication& app, Form1& form, TrafficLog& log, std::mutex& lock, s
 
 void printPacing(const char* title, const Pacing& p) {
     std::printf("  pacing of 200 bytes, each answered by the board, %s: %d new rows\n", title, p.rows);
+    std::printf("    interval shortest %6.3f ms   (goal >= 50, less what the pty adds in transit)\n",
+                p.intervals.min);
     std::printf("    interval mean   %8.3f ms   (goal 50 +- 0.1)\n", p.intervals.mean);
+    std::printf("    interval largest %7.3f ms\n", p.intervals.max);
     std::printf("    interval stddev %8.3f ms\n", p.intervals.stddev);
     std::printf("    max deviation   %8.3f ms   (goal < 1)\n", p.deviations.max);
 }
@@ -214,6 +217,24 @@ int main(int argc, char** argv) {
     runUntil(
         app, [&] { return log.waitingBytes().isEmpty(); }, 5000);
     const qint64 allRowsUs = bench::nowUs();
+
+    // The board floods the full monitor with 10 MB of random bytes, as fast as the pty takes them;
+    // the receiver drops them 255 at a time.
+    constexpr qint64 floodBytes = 10 * 1000 * 1000;
+    const qint64 beforeFloodKiB = residentKiB();
+    const qint64 receivedBeforeFlood = watch.received;
+    const qint64 floodStart = bench::nowUs();
+    board.startFlood(0);
+    runUntil(
+        app, [&] { return board.flooded() >= floodBytes; }, 120000);
+    board.stopFlood();
+    const qint64 flooded = board.flooded();
+    const bool floodIn = runUntil(
+        app, [&] { return watch.received - receivedBeforeFlood >= flooded; }, 60000);
+    const double floodSeconds = double(bench::nowUs() - floodStart) / 1e6;
+    runUntil(
+        app, [] { return false; }, 300);
+    const qint64 afterFloodKiB = residentKiB();
     board.stop();
 
     std::printf("bench_monitor: the console with its traffic monitor (%s)\n",
@@ -241,6 +262,16 @@ int main(int argc, char** argv) {
                 double(watch.shownUs - burstStart) / 1000.0);
     std::printf("    all in rows     %8.1f ms (the receiver drops the last pile after %d ms of quiet)\n",
                 double(allRowsUs - burstStart) / 1000.0, Form1::rinQuietMs);
+    if (!floodIn) {
+        std::fprintf(stderr, "bench_monitor: the flood was not all read within 60 s\n");
+        return 1;
+    }
+    std::printf("  flood of %.1f MB of random bytes from the board into the full monitor, read in %.1f s\n",
+                double(flooded) / 1e6, floodSeconds);
+    std::printf("    resident memory %8lld KiB before, %lld KiB after (%+.1f MiB), %d rows\n", beforeFloodKiB,
+                afterFloodKiB, double(afterFloodKiB - beforeFloodKiB) / 1024.0, log.rowCount());
+    std::printf("    the log's own count %6.1f MiB of rows and trace lines (bound %lld MiB)\n",
+                double(log.memoryUsed()) / (1024.0 * 1024.0), TrafficLog::defaultMemoryLimit / (1024 * 1024));
     // The figures mean little on a busy machine: say how busy it was.
     QFile load(QStringLiteral("/proc/loadavg"));
     if (load.open(QIODevice::ReadOnly))

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QTranslator;
 
@@ -25,3 +26,11 @@ QStringList translationDirectories(const QString& executableDir);
 // whatever the system's locale. nullptr with *error set when no directory holds the file.
 std::unique_ptr<QTranslator> installInterfaceLanguage(InterfaceLanguage language,
                                                       const QStringList& directories, QString* error);
+
+// Qt's own translation for language (qtbase_zh_CN.qm from Qt's folder of translations, package
+// qt6-translations-l10n), installed on the application, so that Qt's dialogs ("… already exists.
+// Do you want to replace it?") speak the interface's language; the default locale becomes Chinese
+// too, for the names of file types in them. The caller keeps the translators for the run. English
+// needs none: Qt's own texts are English. Empty with *error set when the file is not in directory.
+std::vector<std::unique_ptr<QTranslator>> installQtTranslations(InterfaceLanguage language,
+                                                                const QString& directory, QString* error);

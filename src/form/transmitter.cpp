@@ -59,6 +59,14 @@ void Form1::Isd_Comm2_Send(uint8_t SendBytCnt) {
 
 void Form1::Timer1_Timer() {
     MSComm1->setInputMode(1);
+    // The board needs its 50 ms after every byte, however late the tick before it came: a tick
+    // that comes early waits out the rest, to the millisecond by the timer and then through the
+    // event loop. The tick that ends a frame waits too, so that the frame keeps its length in time.
+    const qint64 sinceUs = MSComm1->portOpen() ? MSComm1->sinceLastWriteUs() : -1;
+    if (sinceUs >= 0 && sinceUs < byteSpacingMs * 1000) {
+        Timer1->start(int((byteSpacingMs * 1000 - sinceUs) / 1000));
+        return;
+    }
     // A frame never reads past its buffer, whatever length it was handed over with.
     if (SendPos < SendLen && SendPos < SendBuf.size() && MSComm1->portOpen()) {
         const char byte = char(SendBuf[SendPos]);
@@ -67,9 +75,9 @@ void Form1::Timer1_Timer() {
         SendPos = uint8_t(SendPos + 1);
         MSComm1->setOutBufferCount(0);
         MSComm1->output(QByteArray(1, byte));
-        // Re-arming with an unchanged interval would restart the countdown late and drift.
-        if (Timer1->interval() != byteSpacingMs)
-            Timer1->setInterval(byteSpacingMs);
+        // Counted from this byte, the next tick comes a millisecond early and waits out the rest,
+        // so that the timer's own lateness never adds up from one byte to the next.
+        Timer1->start(byteSpacingMs - 1);
         return;
     }
     Timer1->stop();

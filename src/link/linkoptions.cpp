@@ -109,6 +109,12 @@ bool readLinkOptions(const QCommandLineParser& parser, LinkOptions& options, QSt
         const int number = eq < 0 ? 0 : mapping.left(eq).trimmed().toInt(&ok);
         if (!ok || number < 1 || number > 16 || device.isEmpty())
             return fail(refused("port", mapping, QStringLiteral("give N=DEVICE with N from 1 to 16")));
+        // One of two devices for one number would be dropped without a word.
+        if (read.settings.portDevices.contains(number))
+            return fail(refused("port", mapping,
+                                QStringLiteral("port %1 is already %2: give each number once")
+                                    .arg(number)
+                                    .arg(read.settings.portDevices.value(number))));
         read.settings.portDevices.insert(number, device);
     }
 

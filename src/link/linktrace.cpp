@@ -6,8 +6,10 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -57,6 +59,8 @@ QString traceRest(const LinkEvent& e) {
         return QStringLiteral("lost %1: %2").arg(e.text, e.detail);
     case Kind::Note:
         return QStringLiteral("port %1").arg(e.text);
+    case Kind::TraceFailed:
+        return QStringLiteral("trace to %1 failed: %2; nothing more is written to it").arg(e.text, e.detail);
     }
     return QString();
 }
@@ -85,16 +89,26 @@ LinkTraceFile::LinkTraceFile(QIODevice* out, std::unique_ptr<QIODevice> owned)
 LinkTraceFile::~LinkTraceFile() = default;
 
 void LinkTraceFile::record(const LinkEvent&, const QByteArray& line) {
-    if (!m_out)
+    if (!m_out || m_failed)
         return;
-    m_out->write(line);
-    if (auto* file = qobject_cast<QFileDevice*>(m_out))
-        file->flush();
+    errno = 0;
+    bool written = m_out->write(line) == line.size();
+    if (auto* file = qobject_cast<QFileDevice*>(m_out); written && file)
+        written = file->flush();
+    if (written)
+        return;
+    m_failureError = errno;
+    m_failed = true;
+    // The trace speaks the system's words, whatever language Qt's own messages were given.
+    m_failure =
+        m_failureError != 0 ? QString::fromLocal8Bit(std::strerror(m_failureError)) : m_out->errorString();
 }
 
 LinkTrace::LinkTrace() = default;
 
 LinkTrace::LinkTrace(QIODevice* out) : m_file(std::make_unique<LinkTraceFile>(out)) {
+    if (auto* file = qobject_cast<QFileDevice*>(out))
+        m_fileName = file->fileName();
     addSink(m_file.get());
 }
 
@@ -118,6 +132,7 @@ std::unique_ptr<LinkTrace> LinkTrace::open(const QString& target, QString* error
         return nullptr;
     }
     auto trace = std::make_unique<LinkTrace>();
+    trace->m_fileName = target == QLatin1String("-") ? QStringLiteral("stderr") : target;
     QIODevice* out = file.get();
     trace->m_file = std::make_unique<LinkTraceFile>(out, std::move(file));
     trace->addSink(trace->m_file.get());
@@ -153,6 +168,22 @@ void LinkTrace::record(LinkEvent event) {
     const QByteArray line = traceLine(event);
     for (LinkTraceSink* sink : m_sinks)
         sink->record(event, line);
+    if (m_file && m_file->failed() && !m_fileFailureTold)
+        fileFailed();
+}
+
+void LinkTrace::fileFailed() {
+    m_fileFailureTold = true;
+    LinkEvent e;
+    e.kind = LinkEvent::Kind::TraceFailed;
+    e.text = m_fileName;
+    e.detail = m_file->failure();
+    e.count = m_file->failureError();
+    if (m_fileFailureNotice)
+        m_fileFailureNotice(QStringLiteral("writing the trace to \"%1\" failed (%2); the console goes on "
+                                           "without it")
+                                .arg(e.text, e.detail));
+    record(std::move(e));
 }
 
 void LinkTrace::sent(uint8_t byte) {
@@ -216,10 +247,11 @@ void LinkTrace::lost(const QString& device, const QString& why, const QString& s
     record(std::move(e));
 }
 
-void LinkTrace::note(const QString& text) {
+void LinkTrace::note(const QString& text, const QString& shown) {
     LinkEvent e;
     e.kind = LinkEvent::Kind::Note;
     e.text = text;
+    e.shown = shown;
     record(std::move(e));
 }
 

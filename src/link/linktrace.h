@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -29,6 +30,7 @@ struct LinkEvent {
         OpenFailed,     // text: device; detail: the system's reason
         Lost,           // text: device; detail: why, in the trace's words
         Note,           // text: any other port event worth a line
+        TraceFailed,    // text: the trace file; detail: the system's reason; count: its error number
     };
     Kind kind = Kind::Note;
     qint64 us = 0;
@@ -43,7 +45,7 @@ struct LinkEvent {
 };
 
 // The one trace formatter: "<microseconds> <kind> <rest>\n" in UTF-8, kind one of tx, rx, send,
-// reply, drop, lost, port.
+// reply, drop, lost, port, trace.
 QByteArray traceLine(const LinkEvent& event);
 
 // Where the record's events go. A sink leaves its record when it is destroyed, and the record
@@ -62,16 +64,25 @@ private:
 };
 
 // The trace file: each line written and flushed as it comes, so that a trace followed with
-// tail -f is never behind the board.
+// tail -f is never behind the board. Once a write or a flush fails (a full disk), nothing more is
+// written to it: a trace with holes in it would mislead.
 class LinkTraceFile final : public LinkTraceSink {
 public:
     explicit LinkTraceFile(QIODevice* out, std::unique_ptr<QIODevice> owned = {});
     ~LinkTraceFile() override;
     void record(const LinkEvent& event, const QByteArray& line) override;
 
+    bool failed() const { return m_failed; }
+    // The system's reason and its error number (0 when it gave none).
+    QString failure() const { return m_failure; }
+    int failureError() const { return m_failureError; }
+
 private:
     std::unique_ptr<QIODevice> m_owned;
     QIODevice* m_out;
+    bool m_failed = false;
+    QString m_failure;
+    int m_failureError = 0;
 };
 
 class LinkTrace {
@@ -88,6 +99,12 @@ public:
     // the system's reason in *error, when the file cannot be opened.
     static std::unique_ptr<LinkTrace> open(const QString& target, QString* error);
 
+    // Told once, in English, when the trace file fails; the record goes on without it and its
+    // other sinks see a TraceFailed event.
+    void setFileFailureNotice(std::function<void(const QString& message)> notice) {
+        m_fileFailureNotice = std::move(notice);
+    }
+
     // A sink belongs to one record at a time.
     void addSink(LinkTraceSink* sink);
     void removeSink(LinkTraceSink* sink);
@@ -102,8 +119,9 @@ public:
     void inputDiscarded(int count);
     // The device went away while open; why, in the trace's words and in a person's.
     void lost(const QString& device, const QString& why, const QString& shown = QString());
-    // Port events worth a line that have no call of their own (a failed read or write).
-    void note(const QString& text);
+    // Port events worth a line that have no call of their own (a failed read or write); shown is
+    // what a person reads in the window.
+    void note(const QString& text, const QString& shown = QString());
 
     // The transmitter took a frame; the receiver waits for replyLength bytes, counted of which it
     // has already.
@@ -119,6 +137,11 @@ public:
 private:
     void record(LinkEvent event);
 
+    void fileFailed();
+
     std::vector<LinkTraceSink*> m_sinks;
     std::unique_ptr<LinkTraceFile> m_file;
+    QString m_fileName;
+    bool m_fileFailureTold = false;
+    std::function<void(const QString&)> m_fileFailureNotice;
 };

@@ -128,13 +128,21 @@ void QtSerialPort::output(const QByteArray& bytes) {
     if (!m_port.isOpen() || bytes.isEmpty())
         return;
     m_port.write(bytes);
-    // Written now rather than at the next turn of the event loop: the pacing is the timer's. A
-    // write that finds the device gone closes the port on the way.
+    // Written now rather than at the next turn of the event loop, where a flood of input could
+    // hold QSerialPort's own flush back: the pacing is the timer's. A write that finds the device
+    // gone closes the port on the way.
     m_port.flush();
+    // Taken once the write has returned, so that the next byte's 50 ms count from no earlier
+    // than its leaving.
+    m_lastWriteUs = LinkTrace::nowUs();
     if (m_trace && m_port.isOpen()) {
         for (const char c : bytes)
             m_trace->sent(uint8_t(c));
     }
+}
+
+qint64 QtSerialPort::sinceLastWriteUs() const {
+    return m_lastWriteUs < 0 ? -1 : LinkTrace::nowUs() - m_lastWriteUs;
 }
 
 void QtSerialPort::setInBufferCount(int count) {
@@ -226,7 +234,9 @@ void QtSerialPort::portError(QSerialPort::SerialPortError error) {
         m_trace->note(
             QStringLiteral("%1 on %2: %3")
                 .arg(QLatin1String(error == QSerialPort::WriteError ? "write failed" : "read failed"),
-                     m_device, systemReason));
+                     m_device, systemReason),
+            (error == QSerialPort::WriteError ? tr("%1 写入失败：%2") : tr("%1 读取失败：%2"))
+                .arg(m_device, systemReason));
     m_port.clearError();
 }
 

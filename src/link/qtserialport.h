@@ -36,6 +36,7 @@ public:
     void setInputMode(int) override {}
     void setOutBufferCount(int count) override;
     void output(const QByteArray& bytes) override;
+    qint64 sinceLastWriteUs() const override;
     int inBufferCount() const override { return int(m_in.size()); }
     void setInBufferCount(int count) override;
     void setRThreshold(int threshold) override;
@@ -86,4 +87,5 @@ private:
     int m_failedReads = 0;
     qint64 m_readPathRuns = 0;
     quint64 m_openings = 0;
+    qint64 m_lastWriteUs = -1;
 };

@@ -22,7 +22,7 @@ void Reconnector::portLost() {
     m_device = m_port->deviceFor(m_number);
     m_lostInstance = m_port->deviceInstance(m_number);
     m_seenAbsent = m_lostInstance.isEmpty();
-    note(QStringLiteral("waiting for %1 to come back").arg(m_device));
+    note(QStringLiteral("waiting for %1 to come back").arg(m_device), tr("等待 %1 重新接上").arg(m_device));
     m_looking.start();
 }
 
@@ -30,7 +30,7 @@ void Reconnector::stopWaiting() {
     if (!m_looking.isActive())
         return;
     m_looking.stop();
-    note(QStringLiteral("no longer waiting for %1").arg(m_device));
+    note(QStringLiteral("no longer waiting for %1").arg(m_device), tr("不再等待 %1").arg(m_device));
 }
 
 void Reconnector::look() {
@@ -55,11 +55,11 @@ void Reconnector::look() {
     if (!m_port->setPortOpen(true))
         return;
     m_looking.stop();
-    note(QStringLiteral("reconnected %1").arg(m_device));
+    note(QStringLiteral("reconnected %1").arg(m_device), tr("已重新连接 %1").arg(m_device));
     emit reopened();
 }
 
-void Reconnector::note(const QString& text) const {
+void Reconnector::note(const QString& text, const QString& shown) const {
     if (LinkTrace* trace = m_port->trace())
-        trace->note(text);
+        trace->note(text, shown);
 }

@@ -39,7 +39,7 @@ signals:
 
 private:
     void look();
-    void note(const QString& text) const;
+    void note(const QString& text, const QString& shown) const;
 
     SerialPort* m_port;
     QTimer m_looking;

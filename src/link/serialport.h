@@ -45,6 +45,9 @@ public:
     virtual void setInputMode(int mode) = 0;       // 1 = binary
     virtual void setOutBufferCount(int count) = 0; // 0 discards output still waiting
     virtual void output(const QByteArray& bytes) = 0;
+    // Microseconds on the monotonic clock since output() last put a byte on the line, whatever
+    // openings came between; -1 before the first. The board needs its 50 ms after every byte.
+    virtual qint64 sinceLastWriteUs() const = 0;
     virtual int inBufferCount() const = 0;        // bytes waiting to be read
     virtual void setInBufferCount(int count) = 0; // 0 discards waiting input
     // OnComm is raised only while this is 1 or more; raising it back to 1 while bytes wait

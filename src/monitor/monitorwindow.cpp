@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -18,8 +19,10 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QValidator>
 
 #include <algorithm>
+#include <limits>
 #include <span>
 #include <utility>
 
@@ -27,6 +30,35 @@ namespace {
 
 // Bytes shown in the waiting line; a pile past this is cut short with an ellipsis.
 constexpr qsizetype waitingShown = 16;
+// What the reply length box holds: a number up to 16, with room for blanks.
+constexpr int maxLengthText = 8;
+
+// Keeps a line edit's text to limit characters, however much is pasted in, and says how much was
+// given. QLineEdit's own limit would cut a paste short in silence, at 32,767 characters.
+class LengthLimit final : public QValidator {
+public:
+    LengthLimit(int limit, std::function<void(qsizetype given)> cut, QObject* parent)
+        : QValidator(parent), m_limit(limit), m_cut(std::move(cut)) {}
+    State validate(QString& input, int& pos) const override {
+        if (input.size() <= m_limit)
+            return Acceptable;
+        const qsizetype given = input.size();
+        input.truncate(m_limit);
+        pos = std::min(pos, m_limit);
+        m_cut(given);
+        return Acceptable;
+    }
+
+private:
+    int m_limit;
+    std::function<void(qsizetype)> m_cut;
+};
+
+// A line edit that takes what a paste gives, for its validator to judge.
+void limitLength(QLineEdit* edit, int limit, std::function<void(qsizetype given)> cut) {
+    edit->setMaxLength(std::numeric_limits<int>::max());
+    edit->setValidator(new LengthLimit(limit, std::move(cut), edit));
+}
 
 } // namespace
 
@@ -67,9 +99,7 @@ MonitorWindow::MonitorWindow(TrafficLog& log, Send send, QWidget* parent)
     rows->setDefaultSectionSize(fontMetrics().height() + 4);
     QHeaderView* columns = table->horizontalHeader();
     columns->setStretchLastSection(true);
-    columns->resizeSection(TrafficLog::TimeColumn, 90);
-    columns->resizeSection(TrafficLog::DirectionColumn, 50);
-    columns->resizeSection(TrafficLog::BytesColumn, 210);
+    fitColumns();
 
     auto* copy = new QAction(tr("复制"), table);
     copy->setShortcut(QKeySequence::Copy);
@@ -97,6 +127,15 @@ MonitorWindow::MonitorWindow(TrafficLog& log, Send send, QWidget* parent)
     messageLabel = new QLabel(this);
     messageLabel->setObjectName(QStringLiteral("messageLabel"));
     messageLabel->setWordWrap(true);
+    // Whatever a message says, the window keeps its width.
+    messageLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    const auto cutShort = [this](int limit) {
+        return [this, limit](qsizetype given) {
+            tell(tr("这一栏最多 %1 个字符：粘贴的 %2 个字符只留下了前 %1 个").arg(limit).arg(given), true);
+        };
+    };
+    limitLength(frameEdit, TypedFrame::maxLineLength, cutShort(TypedFrame::maxLineLength));
+    limitLength(lengthEdit, maxLengthText, cutShort(maxLengthText));
 
     auto* controls = new QHBoxLayout;
     for (QPushButton* button : {pauseButton, clearButton, copyButton, saveButton})
@@ -115,10 +154,7 @@ MonitorWindow::MonitorWindow(TrafficLog& log, Send send, QWidget* parent)
     layout->addLayout(sendLine);
     layout->addWidget(messageLabel);
 
-    askSavePath = [this] {
-        return QFileDialog::getSaveFileName(this, tr("保存通信记录"), QString(),
-                                            tr("文本文件 (*.txt);;所有文件 (*)"));
-    };
+    askSavePath = [this] { return askWhereToSave(); };
 
     connect(pauseButton, &QPushButton::toggled, this, [this](bool paused) {
         pauseButton->setText(paused ? tr("继续滚动") : tr("暂停滚动"));
@@ -157,6 +193,49 @@ MonitorWindow::MonitorWindow(TrafficLog& log, Send send, QWidget* parent)
 }
 
 MonitorWindow::~MonitorWindow() = default;
+
+void MonitorWindow::fitColumns() {
+    // The designed widths, widened where a caption or a direction would be cut short (in English,
+    // or in another font than the one they were measured in). Never narrowed: the operator may
+    // have widened a column.
+    QHeaderView* columns = table->horizontalHeader();
+    const QFontMetrics cells(table->font());
+    constexpr int cellPadding = 12;
+    int direction = 50;
+    for (const QString& text : {TrafficLog::tr("发送"), TrafficLog::tr("接收"), TrafficLog::tr("端口")})
+        direction = std::max(direction, cells.horizontalAdvance(text) + cellPadding);
+    const int widths[] = {90, direction, 210};
+    for (const int column : {TrafficLog::TimeColumn, TrafficLog::DirectionColumn, TrafficLog::BytesColumn})
+        columns->resizeSection(column, std::max({widths[column], columns->sectionSizeHint(column),
+                                                 m_columnsFitted ? columns->sectionSize(column) : 0}));
+    m_columnsFitted = true;
+}
+
+void MonitorWindow::showEvent(QShowEvent* event) {
+    // The console gives the window its own font after building it.
+    fitColumns();
+    QWidget::showEvent(event);
+}
+
+QString MonitorWindow::askWhereToSave() {
+    const QString textFiles = tr("文本文件 (*.txt)");
+    QFileDialog dialog(this, tr("保存通信记录"), m_saveFolder,
+                       textFiles + QStringLiteral(";;") + tr("所有文件 (*)"));
+    dialog.setObjectName(QStringLiteral("saveDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // A name given without an extension is a text file's while the text filter is chosen; the
+    // dialog then asks about replacing the name it will really write.
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, textFiles](const QString& filter) {
+        dialog.setDefaultSuffix(filter == textFiles ? QStringLiteral("txt") : QString());
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    const QString path = dialog.selectedFiles().constFirst();
+    // The next save starts where this one went.
+    m_saveFolder = QFileInfo(path).absolutePath();
+    return path;
+}
 
 void MonitorWindow::followRows() {
     if (pauseButton->isChecked() || std::exchange(m_followQueued, true))

@@ -39,6 +39,9 @@ public:
 
     // Asks where to save; empty when the operator cancels. Tests put their own answer here.
     std::function<QString()> askSavePath;
+    // The save dialog: it starts in the folder of the last save and gives a name without an
+    // extension ".txt" while the text filter is chosen.
+    QString askWhereToSave();
 
     void sendTyped();
     // The send line as a whole, off while something else drives the board.
@@ -50,6 +53,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     struct Entry {
@@ -62,6 +66,7 @@ private:
     // Rows came in (added > 0) or went (added < 0) above the ones in sight.
     void keepViewOnTop(int added);
     void showWaiting();
+    void fitColumns();
 
     TrafficLog& m_log;
     Send m_send;
@@ -71,4 +76,6 @@ private:
     Entry m_draft;
     bool m_followQueued = false;
     bool m_waitingQueued = false;
+    QString m_saveFolder;
+    bool m_columnsFitted = false;
 };

@@ -6,10 +6,10 @@
 #include "chip/statusregister.h"
 #include "link/hextext.h"
 #include "monitor/framemeaning.h"
+#include "monitor/wholefile.h"
 
 #include <QColor>
 #include <QFontDatabase>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <span>
@@ -40,8 +40,9 @@ QString milliseconds(qint64 us) {
 
 } // namespace
 
-TrafficLog::TrafficLog(int rowLimit, QObject* parent)
+TrafficLog::TrafficLog(int rowLimit, qint64 memoryLimit, QObject* parent)
     : QAbstractTableModel(parent), m_rowLimit(std::max(rowLimit, 1)),
+      m_memoryLimit(std::max<qint64>(memoryLimit, 1)),
       m_bytesFont(QFontDatabase::systemFont(QFontDatabase::FixedFont)) {}
 
 TrafficLog::~TrafficLog() = default;
@@ -77,7 +78,10 @@ QVariant TrafficLog::data(const QModelIndex& index, int role) const {
     const int column = index.column();
     if (index.row() < topRows()) {
         if (column == MeaningColumn && (role == Qt::DisplayRole || role == Qt::ToolTipRole))
-            return tr("较早的 %1 行已移除（最多保留 %2 行）").arg(m_rowsGone).arg(m_rowLimit);
+            return tr("较早的 %1 行已移除（最多保留 %2 行、%3 MB）")
+                .arg(m_rowsGone)
+                .arg(m_rowLimit)
+                .arg(std::max<qint64>(m_memoryLimit / (1024 * 1024), 1));
         return QVariant();
     }
     const Row& row = m_rows[size_t(index.row() - topRows())];
@@ -91,6 +95,8 @@ QVariant TrafficLog::data(const QModelIndex& index, int role) const {
                    : row.kind == RowKind::Received ? tr("接收")
                                                    : tr("端口");
         case BytesColumn:
+            if (row.moreBytes > 0)
+                return tr("%1 … 另有 %2 字节").arg(hex(row.bytes)).arg(row.moreBytes);
             return hex(row.bytes);
         case MeaningColumn:
             return row.meaning;
@@ -187,9 +193,11 @@ void TrafficLog::record(const LinkEvent& e, const QByteArray& line) {
         break;
     }
     case Kind::Opened:
-        m_openedUs = e.us;
+        if (m_openedUs < 0)
+            m_openedUs = e.us;
         addRow(e.us, number, RowKind::Port, Mark::None, {},
-               tr("已打开 %1，%2 %3").arg(e.text).arg(e.count).arg(e.detail));
+               tr("第 %1 次打开：%2，%3 %4")
+                   .arg(QString::number(++m_openings), e.text, QString::number(e.count), e.detail));
         break;
     case Kind::Closed:
         if (m_frame.active)
@@ -206,7 +214,12 @@ void TrafficLog::record(const LinkEvent& e, const QByteArray& line) {
                tr("%1 已断开：%2").arg(e.text, e.shown.isEmpty() ? e.detail : e.shown));
         break;
     case Kind::Note:
-        addRow(e.us, number, RowKind::Port, Mark::None, {}, e.text);
+        addRow(e.us, number, RowKind::Port, Mark::None, {}, e.shown.isEmpty() ? e.text : e.shown);
+        break;
+    case Kind::TraceFailed:
+        addRow(e.us, number, RowKind::Port, Mark::Trouble, {},
+               tr("跟踪文件 %1 写入失败：%2；此后不再写入，控制台照常运行")
+                   .arg(e.text, fileFailureText({e.count, e.detail})));
         break;
     }
 }
@@ -270,50 +283,99 @@ QByteArray TrafficLog::takeNewest(int count, qint64* firstLine) {
 
 void TrafficLog::addRow(qint64 us, qint64 firstLine, RowKind kind, Mark mark, QByteArray bytes,
                         QString meaning) {
+    const qint64 more = std::max<qsizetype>(bytes.size() - rowBytes, 0);
+    if (more > 0) {
+        bytes.truncate(rowBytes);
+        bytes.squeeze();
+    }
     const int at = rowCount();
     beginInsertRows(QModelIndex(), at, at);
     m_rows.push_back(Row{m_openedUs >= 0 ? us - m_openedUs : -1, firstLine, kind, mark, std::move(bytes),
-                         std::move(meaning)});
+                         more, std::move(meaning)});
+    m_rowMemory += memoryOf(m_rows.back());
     endInsertRows();
-    if (qsizetype(m_rows.size()) <= m_rowLimit)
-        return;
+    trim();
+}
 
+qint64 TrafficLog::memoryOf(const Row& row) {
+    // Each of the two texts is an allocation of its own, with a header.
+    constexpr qint64 allocation = 32;
+    return qint64(sizeof(Row)) + row.bytes.capacity() + allocation +
+           row.meaning.capacity() * qint64(sizeof(QChar)) + allocation;
+}
+
+void TrafficLog::trim() {
     // A table view pays for rows leaving its top in proportion to all the rows it holds (0.5 ms a
-    // time at 100,000): the oldest go a hundredth of the bound at a time.
-    const int excess = int(m_rows.size()) - m_rowLimit + (m_rowLimit / 100 > 1 ? m_rowLimit / 100 - 1 : 0);
-    beginRemoveRows(QModelIndex(), topRows(), topRows() + excess - 1);
-    m_rows.erase(m_rows.begin(), m_rows.begin() + excess);
+    // time at 100,000): the oldest go a hundredth of the bound at a time, and past the memory
+    // bound a tenth of the rows at a time until a tenth of it is free again.
+    const int batch = std::max(m_rowLimit / 100, 1);
+    if (qsizetype(m_rows.size()) > m_rowLimit) {
+        dropOldest(int(m_rows.size()) - m_rowLimit + batch - 1);
+        qint64 needed = m_nextLine;
+        for (size_t i = 0; i < std::min(m_rows.size(), rowsBehindLines); ++i)
+            needed = std::min(needed, m_rows[i].firstLine);
+        if (m_frame.active)
+            needed = std::min(needed, m_frame.line);
+        if (!m_waiting.empty())
+            needed = std::min(needed, m_waiting.front().line);
+        forgetLinesBefore(needed);
+    }
+    if (memoryUsed() <= m_memoryLimit)
+        return;
+    // Lines held back for a frame in transit or for bytes still waiting go too here: a pile that
+    // never ends must not hold every line after it.
+    while (memoryUsed() > m_memoryLimit - m_memoryLimit / 10) {
+        dropOldest(std::max(int(m_rows.size()) / 10, std::min(1, int(m_rows.size()))));
+        qint64 needed = m_nextLine;
+        for (size_t i = 0; i < std::min(m_rows.size(), rowsBehindLines); ++i)
+            needed = std::min(needed, m_rows[i].firstLine);
+        forgetLinesBefore(needed);
+        if (m_rows.empty())
+            break;
+    }
+}
+
+void TrafficLog::dropOldest(int count) {
+    if (count <= 0)
+        return;
+    beginRemoveRows(QModelIndex(), topRows(), topRows() + count - 1);
+    for (int i = 0; i < count; ++i)
+        m_rowMemory -= memoryOf(m_rows[size_t(i)]);
+    m_rows.erase(m_rows.begin(), m_rows.begin() + count);
     endRemoveRows();
     if (m_rowsGone == 0) {
         beginInsertRows(QModelIndex(), 0, 0);
-        m_rowsGone = excess;
+        m_rowsGone = count;
         endInsertRows();
     } else {
-        m_rowsGone += excess;
+        m_rowsGone += count;
         emit dataChanged(index(0, 0), index(0, ColumnCount - 1));
     }
-
-    qint64 needed = m_nextLine;
-    for (size_t i = 0; i < std::min(m_rows.size(), rowsBehindLines); ++i)
-        needed = std::min(needed, m_rows[i].firstLine);
-    if (m_frame.active)
-        needed = std::min(needed, m_frame.line);
-    if (!m_waiting.empty())
-        needed = std::min(needed, m_waiting.front().line);
-    forgetLinesBefore(needed);
 }
 
 void TrafficLog::storeLine(qint64 number, const QByteArray& line) {
-    if (m_lines.empty() || m_lines.back().text.size() >= lineBlockBytes)
+    if (m_lines.empty() || m_lines.back().text.size() >= lineBlockBytes) {
+        if (!m_lines.empty()) {
+            // A full block takes no more than it holds.
+            m_lineMemory -= m_lines.back().text.capacity();
+            m_lines.back().text.squeeze();
+            m_lineMemory += m_lines.back().text.capacity();
+        }
         m_lines.push_back({number, 0, QByteArray()});
-    m_lines.back().text += line;
+    }
+    QByteArray& text = m_lines.back().text;
+    m_lineMemory -= text.capacity();
+    text += line;
+    m_lineMemory += text.capacity();
     ++m_lines.back().count;
 }
 
 void TrafficLog::forgetLinesBefore(qint64 number) {
     m_linesFrom = std::max(m_linesFrom, number);
-    while (!m_lines.empty() && m_lines.front().first + m_lines.front().count <= m_linesFrom)
+    while (!m_lines.empty() && m_lines.front().first + m_lines.front().count <= m_linesFrom) {
+        m_lineMemory -= m_lines.front().text.capacity();
         m_lines.pop_front();
+    }
 }
 
 QByteArray TrafficLog::traceText() const {
@@ -337,13 +399,12 @@ QByteArray TrafficLog::traceText() const {
 }
 
 bool TrafficLog::saveTo(const QString& path, QString* error) const {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(traceText()) < 0 || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    FileFailure failure;
+    if (writeWholeFile(path, traceText(), &failure))
+        return true;
+    if (error)
+        *error = fileFailureText(failure);
+    return false;
 }
 
 void TrafficLog::clear() {
@@ -351,6 +412,8 @@ void TrafficLog::clear() {
     m_rows.clear();
     m_rowsGone = 0;
     m_lines.clear();
+    m_rowMemory = 0;
+    m_lineMemory = 0;
     m_linesFrom = m_nextLine;
     endResetModel();
 }

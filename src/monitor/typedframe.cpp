@@ -58,6 +58,12 @@ QString typedFrameMessage(const TypedFrame& typed) {
         return QCoreApplication::translate(
             "TypedFrame", "请输入要发送的帧：1 到 8 个十六进制字节，例如 09 或 80 01 23 04 56");
     case TypedFrame::Error::NotHex:
+        if (typed.refused.size() > TypedFrame::quotedLength)
+            return QCoreApplication::translate("TypedFrame",
+                                               "“%1…”（共 %2 个字符）不是十六进制字节：每个字节写两位"
+                                               "十六进制数字（0–9、A–F），字节之间用空格隔开")
+                .arg(typed.refused.left(TypedFrame::quotedLength))
+                .arg(typed.refused.size());
         return QCoreApplication::translate(
                    "TypedFrame",
                    "“%1”不是十六进制字节：每个字节写两位十六进制数字（0–9、A–F），字节之间用空格隔开")
@@ -68,7 +74,9 @@ QString typedFrameMessage(const TypedFrame& typed) {
         if (typed.refused.trimmed().isEmpty())
             return QCoreApplication::translate("TypedFrame", "请填写应答长度：0 到 16 之间的整数");
         return QCoreApplication::translate("TypedFrame", "应答长度“%1”无效：请填 0 到 16 之间的整数")
-            .arg(typed.refused);
+            .arg(typed.refused.size() > TypedFrame::quotedLength
+                     ? typed.refused.left(TypedFrame::quotedLength) + QStringLiteral("…")
+                     : typed.refused);
     }
     return QString();
 }

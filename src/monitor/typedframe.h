@@ -10,6 +10,10 @@
 struct TypedFrame {
     static constexpr size_t maxBytes = 8;
     static constexpr int maxReplyLength = 16;
+    // The send line holds at most this many characters: eight bytes with room for blanks.
+    static constexpr int maxLineLength = 64;
+    // A refused text is quoted up to this many characters, so that the message stays one line.
+    static constexpr int quotedLength = 24;
 
     enum class Error { None, Empty, NotHex, TooLong, BadReplyLength };
     Error error = Error::None;

@@ -21,7 +21,7 @@ struct Bench : FormFixture {
     // Lets the transmitter finish the frame in transit; returns in hex what went out since the last call.
     QByteArray drain() {
         for (int i = 0; i < 300 && w.Timer1->isActive(); ++i)
-            w.Timer1_Timer();
+            tick();
         return std::exchange(port->writes, {}).join().toHex();
     }
     // The lit ones among the fifteen lamps that CriDigClr governs, after lighting all if asked.
@@ -81,8 +81,8 @@ TEST(CommandCatalogue, EachButtonSendsItsFrameAndSetsItsLampsFlagsAndReplyLength
 TEST(CommandCatalogue, AClickMidFrameRestartsWithTheNewFrame) {
     Bench f;
     f.w.si_ok->click();
-    f.w.Timer1_Timer();
-    f.w.Timer1_Timer();
+    f.tick();
+    f.tick();
     f.w.rd_rec_addr->click();
     EXPECT_EQ(f.w.SendCmd, 0x08);
     EXPECT_EQ(f.drain(), "650d08");

@@ -20,7 +20,7 @@ struct OpenForm : FormFixture {
         form->SendBuf = std::move(frame);
         form->Isd_Comm2_Send(length);
         for (int i = 0; i < ticks && form->Timer1->isActive(); ++i)
-            form->Timer1_Timer();
+            tick();
     }
 };
 } // namespace
@@ -80,11 +80,22 @@ TEST(Transmitter, ASecondHandOverZeroOrTooLongALengthNeverReadPastTheFrame) {
     EXPECT_FALSE(f.form->Timer1->isActive());
 }
 
+TEST(Transmitter, ATickThatComesEarlyWaitsOutThe50MsAfterTheLastByte) {
+    OpenForm f;
+    f.handOver({0x80, 0x01, 0x23}, 3, 1);
+    // The timer catching up after a late tick: 30 ms after the byte, then 49, then 50.
+    for (const auto& [passMs, written] : {std::pair{30, 1}, {19, 1}, {1, 2}}) {
+        f.port->letTimePass(passMs);
+        f.form->Timer1_Timer();
+        EXPECT_EQ(f.port->writes.size(), written) << passMs;
+    }
+}
+
 TEST(Unplug, ADeviceGoneAtAWriteLeavesTheLinkClosedAndTheTransmitterIdle) {
     OpenForm f;
     f.handOver({0x80, 0x01, 0x23, 0x04, 0x56}, 5, 1);
     f.port->loseOnWrite = QStringLiteral("No such device");
-    f.form->Timer1_Timer();
+    f.tick();
     EXPECT_FALSE(f.port->portOpen());
     QCoreApplication::processEvents(); // the loss is told at the next turn of the event loop
     EXPECT_FALSE(f.form->Timer1->isActive());

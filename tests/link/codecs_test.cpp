@@ -60,6 +60,10 @@ TEST(LinkOptions, EveryOptionIsReadAndABadValueRefusedNamingIt) {
         EXPECT_TRUE(error.contains(bad.section('=', 0, 0))) << error.toStdString();
         EXPECT_EQ(o.settings.baudRate, 4242) << "nothing is taken from a refused command line";
     }
+    EXPECT_FALSE(parse({"--port=1=/dev/ttyUSB0", "--port=1=/dev/ttyUSB1"}));
+    EXPECT_EQ(
+        error.toStdString(),
+        "--port: \"1=/dev/ttyUSB1\" is not accepted; port 1 is already /dev/ttyUSB0: give each number once");
 }
 
 namespace {

@@ -154,10 +154,17 @@ TYPED_TEST(SerialPortContract, DiscardedInputIsGoneAndOutputGoesOutWholeAndInOrd
     EXPECT_EQ(this->events, 0);
 
     // A discard takes back only what has not left yet: each write waits for the line, as the
-    // transmitter's 50 ms ticks do. Bytes a line discipline would translate pass untouched.
+    // transmitter's 50 ms ticks do. Bytes a line discipline would translate pass untouched. The
+    // time since the last write runs from the moment output() put it on the line.
+    EXPECT_EQ(port.sinceLastWriteUs(), -1);
     port.setOutBufferCount(0);
     port.output(QByteArray("\x80", 1));
+    const qint64 sinceUs = port.sinceLastWriteUs();
+    EXPECT_GE(sinceUs, 0);
+    EXPECT_LT(sinceUs, 10000);
     ASSERT_TRUE(waitFor([&] { return this->rig.boardGot().size() == 1; }));
+    QTest::qWait(60);
+    EXPECT_GE(port.sinceLastWriteUs(), 60000);
     port.setOutBufferCount(0);
     port.output(QByteArray("\x0A\x0D\x11\x13\x00", 5));
     ASSERT_TRUE(waitFor([&] { return this->rig.boardGot().size() >= 6; }));

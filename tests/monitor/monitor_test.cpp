@@ -39,7 +39,7 @@ struct Console : FormFixture {
     // Ticks the transmitter until its frame is out.
     void sendOut() {
         for (int i = 0; i < 20 && form->Timer1->isActive(); ++i)
-            form->Timer1_Timer();
+            tick();
     }
     // Direction, bytes and meaning of each row; the pacing of a frame ticked by hand says nothing.
     QStringList rows() const {
@@ -88,7 +88,7 @@ TEST(TrafficMonitor, ASessionOnTheFakePortGivesItsRowsAndASavedFileThatIsItsTrac
         f.rows().join('\n').toStdString(),
         QStringList({
                         "端口 |  | 无法打开 fake3：设备正被另一个程序占用",
-                        "端口 |  | 已打开 fake1，1200 8N1",
+                        "端口 |  | 第 1 次打开：fake1，1200 8N1",
                         "接收 | AA | 未成应答：新的命令重新计数，这 1 字节不再计入应答",
                         "发送 | 09 | DEVID",
                         "接收 | 00 00 A0 | DEVID ISD1760；SR0：无标志，行 0x000",
@@ -96,19 +96,18 @@ TEST(TrafficMonitor, ASessionOnTheFakePortGivesItsRowsAndASavedFileThatIsItsTrac
                         "接收 | 80 01 23 04 56 FF | 未成应答：超过应答长度 5 字节，线路静止 100 ms 后丢弃",
                         "发送 |  | 读当前地址（板子自己的命令）；1 字节只发出 0 字节：串口已关闭",
                         "端口 |  | 已关闭 fake1",
-                        "端口 |  | 已打开 fake1，1200 8N1",
+                        "端口 |  | 第 2 次打开：fake1，1200 8N1",
                         "端口 |  | fake1 已断开：设备已从系统中消失，适配器可能被拔出",
                     })
             .join('\n')
             .toStdString());
-    // Times count from each opening; before the first there is none.
+    // Times count from the session's first opening, on through the next; before it there is none.
     const auto time = [&](int row) {
         return f.log().data(f.log().index(row, TrafficLog::TimeColumn)).toString();
     };
     EXPECT_EQ(time(0), "");
     EXPECT_EQ(time(1), "0.0");
-    EXPECT_EQ(time(9), "0.0");
-    for (int row = 2; row < 9; ++row)
+    for (int row = 2; row < f.log().rowCount(); ++row)
         EXPECT_LE(time(row - 1).toDouble(), time(row).toDouble()) << row;
 
     QTemporaryDir dir;
@@ -151,7 +150,7 @@ TEST(TrafficMonitor, ShowsTheProductPortsTrafficOnAPseudoTerminal) {
         rows << log.data(log.index(r, TrafficLog::BytesColumn)).toString() + " | " +
                     log.data(log.index(r, TrafficLog::MeaningColumn)).toString();
     EXPECT_EQ(rows.join('\n').toStdString(),
-              QStringList({" | 已打开 " + board.slavePath() + "，1200 8N1", "06 | RD_PLAY_PTR",
+              QStringList({" | 第 1 次打开：" + board.slavePath() + "，1200 8N1", "06 | RD_PLAY_PTR",
                            "12 34 00 2C | RD_PLAY_PTR Play_Text \"00 2C \"；SR0：FULL INT，行 0x1A0"})
                   .join('\n')
                   .toStdString());
@@ -243,21 +242,34 @@ TEST(SendLine, RefusesBadInputAndHandsAGoodFrameOverAsAButtonDoes) {
     f.open();
     f.form->Monitor->show();
     MonitorWindow* w = f.window();
-    const auto send = [&](const char* frame, const char* length) {
-        w->frameEdit->setText(QString::fromUtf8(frame));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    const QSize size = w->size();
+    // Pasted: the line keeps what a frame can use, and a message quotes a few dozen characters.
+    const auto send = [&](const QString& frame, const char* length) {
+        w->frameEdit->clear();
+        QGuiApplication::clipboard()->setText(frame);
+        w->frameEdit->paste();
         w->lengthEdit->setText(QString::fromUtf8(length));
         w->sendButton->click();
     };
+    const QString notHex = "不是十六进制字节：每个字节写两位十六进制数字（0–9、A–F），字节之间用空格隔开";
     for (const auto& [frame, length, message] :
-         {std::tuple{"80 0G", "5",
-                     "“0G”不是十六进制字节：每个字节写两位十六进制数字（0–9、A–F），字节之间用空格隔开"},
-          {"06", "17", "应答长度“17”无效：请填 0 到 16 之间的整数"}}) {
+         {std::tuple{QString("80 0G"), "5", "“0G”" + notHex},
+          {"06", "17", "应答长度“17”无效：请填 0 到 16 之间的整数"},
+          {QString(1000000, 'F'), "0", "帧最多 8 个字节，这里有 32 个"},
+          {QString(30, 'F') + "G" + QString(119, 'F'), "0",
+           "“FFFFFFFFFFFFFFFFFFFFFFFF…”（共 64 个字符）" + notHex}}) {
         send(frame, length);
-        EXPECT_EQ(w->messageLabel->text(), QString::fromUtf8(message));
-        EXPECT_FALSE(f.form->Timer1->isActive()) << frame;
-        EXPECT_TRUE(f.form->SendBuf.empty()) << frame;
+        EXPECT_EQ(w->messageLabel->text(), message);
+        EXPECT_FALSE(f.form->Timer1->isActive());
+        EXPECT_TRUE(f.form->SendBuf.empty());
     }
     EXPECT_TRUE(w->history().isEmpty());
+    EXPECT_EQ(w->size(), size);
+    QGuiApplication::clipboard()->setText(QString(40, '7'));
+    w->lengthEdit->clear();
+    w->lengthEdit->paste();
+    EXPECT_EQ(w->messageLabel->text(), "这一栏最多 8 个字符：粘贴的 40 个字符只留下了前 8 个");
 
     f.form->RinCnt = 7;
     send("80 01 23 04 56", "5");

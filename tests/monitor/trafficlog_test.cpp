@@ -6,8 +6,14 @@
 #include "monitor/typedframe.h"
 
 #include <QColor>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <algorithm>
+#include <csignal>
+#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
@@ -21,7 +27,8 @@ QByteArray bytes(const char* hex) {
 
 // Feeds the log events stamped with the given monotonic microseconds.
 struct Feed {
-    explicit Feed(int limit = TrafficLog::defaultRowLimit) : log(limit) {}
+    explicit Feed(int limit = TrafficLog::defaultRowLimit, qint64 memory = TrafficLog::defaultMemoryLimit)
+        : log(limit, memory) {}
     void at(qint64 us, LinkEvent e) {
         e.us = us;
         const QByteArray line = traceLine(e);
@@ -120,7 +127,7 @@ TEST(TrafficLog, RowsOfASessionWithTheirTimesMeaningsAndMarks) {
         f.rows().join('\n').toStdString(),
         QStringList(
             {
-                "0.0 | 端口 |  | 已打开 fake1，1200 8N1",
+                "0.0 | 端口 |  | 第 1 次打开：fake1，1200 8N1",
                 "100.0 | 接收 | AA | 未成应答：新的命令重新计数，这 1 字节不再计入应答",
                 "150.0 | 发送 | 09 | DEVID",
                 "175.0 | 接收 | 00 00 A0 | DEVID ISD1760",
@@ -132,9 +139,9 @@ TEST(TrafficLog, RowsOfASessionWithTheirTimesMeaningsAndMarks) {
                 "3260.0 | 发送 | 82 | SET_ERASE 01 00 → 02 00；5 字节只发出 1 字节：串口已关闭",
                 "3260.0 | 端口 |  | 已关闭 fake1",
                 "4000.0 | 端口 |  | 无法打开 fake2：No such file or directory",
-                "0.0 | 端口 |  | 已打开 fake1，1200 8N1",
-                "20.0 | 端口 |  | fake1 已断开：设备已挂断",
-                "20.0 | 接收 | 77 | 未读取：串口关闭时还没有交给接收方",
+                "5000.0 | 端口 |  | 第 2 次打开：fake1，1200 8N1",
+                "5020.0 | 端口 |  | fake1 已断开：设备已挂断",
+                "5020.0 | 接收 | 77 | 未读取：串口关闭时还没有交给接收方",
             })
             .join('\n')
             .toStdString());
@@ -144,7 +151,7 @@ TEST(TrafficLog, RowsOfASessionWithTheirTimesMeaningsAndMarks) {
     EXPECT_EQ(f.log.replyLength(), 5);
     EXPECT_EQ(f.log.traceText(), f.trace) << "every event's trace line, in the order they came";
 
-    EXPECT_EQ(f.log.rowsText({3, 0}), "0.0\t端口\t\t已打开 fake1，1200 8N1\n"
+    EXPECT_EQ(f.log.rowsText({3, 0}), "0.0\t端口\t\t第 1 次打开：fake1，1200 8N1\n"
                                       "175.0\t接收\t00 00 A0\tDEVID ISD1760\n");
 }
 
@@ -165,8 +172,8 @@ TEST(TrafficLog, KeepsTheLastRowsWithOneRowSayingHowManyWentAndTheirLinesGoToo) 
     Feed f(3);
     for (int i = 1; i <= 5; ++i)
         f.event(i * 1000, Kind::Note, "", 0, QString("note %1").arg(i));
-    EXPECT_EQ(f.rows(), QStringList({" |  |  | 较早的 2 行已移除（最多保留 3 行）", " | 端口 |  | note 3",
-                                     " | 端口 |  | note 4", " | 端口 |  | note 5"}));
+    EXPECT_EQ(f.rows(), QStringList({" |  |  | 较早的 2 行已移除（最多保留 3 行、64 MB）",
+                                     " | 端口 |  | note 3", " | 端口 |  | note 4", " | 端口 |  | note 5"}));
     EXPECT_EQ(f.log.traceText(), "3000 port note 3\n4000 port note 4\n5000 port note 5\n");
 
     f.log.clear();
@@ -190,9 +197,61 @@ TEST(TrafficLog, KeepsTheLastRowsWithOneRowSayingHowManyWentAndTheirLinesGoToo) 
     EXPECT_EQ(most, 100'001) << "100,000 rows and the one that says how many went";
     EXPECT_EQ(full.log.rowsGone(), 3'000);
     ASSERT_EQ(full.log.rowCount(), 1 + 99'500);
-    EXPECT_EQ(full.rows().first(), " |  |  | 较早的 3000 行已移除（最多保留 100000 行）");
+    EXPECT_EQ(full.rows().first(), " |  |  | 较早的 3000 行已移除（最多保留 100000 行、64 MB）");
     EXPECT_EQ(full.log.traceText().count('\n'), 99'500);
     EXPECT_TRUE(full.log.traceText().startsWith("3000 port n\n"));
+}
+
+TEST(TrafficLog, ARowShowsItsFirst64BytesAndTheLogKeepsToItsMemoryWhateverTheRowsHold) {
+    Feed f(TrafficLog::defaultRowLimit, 1024 * 1024);
+    LinkEvent pile;
+    pile.kind = Kind::Received;
+    pile.bytes = QByteArray(4096, '\x5A');
+    qint64 most = 0;
+    for (int i = 0; i < 1000; ++i) {
+        f.at(i * 10, pile);
+        f.event(i * 10 + 5, Kind::Dropped, "", 4096, "no reply within 255 bytes");
+        most = std::max(most, f.log.memoryUsed());
+    }
+    EXPECT_LE(most, 1024 * 1024);
+    EXPECT_GT(f.log.rowCount(), 50) << "the oldest go, not all: 4096 bytes a row take 12 kB of trace lines";
+    EXPECT_EQ(f.rows().first(),
+              QString(" |  |  | 较早的 %1 行已移除（最多保留 100000 行、1 MB）").arg(f.log.rowsGone()));
+    EXPECT_EQ(f.rows().last(), " | 接收 | " + QString("5A ").repeated(63) +
+                                   "5A … 另有 4032 字节 | 未成应答：no reply within 255 bytes");
+    EXPECT_EQ(f.log.traceText().count('\n'), 2 * (f.log.rowCount() - 1)) << "the lines of the rows kept";
+}
+
+TEST(TrafficLog, ASaveIsWholeOrNotAtAllAndSaysWhyNot) {
+    Feed f;
+    for (int i = 0; i < 5000; ++i)
+        f.event(i, Kind::Note, "", 0, QString("note %1").arg(i));
+    QTemporaryDir dir;
+    const QString kept = dir.filePath("kept.txt");
+    const auto contents = [&] {
+        QFile file(kept);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    ASSERT_TRUE(f.log.saveTo(kept, nullptr));
+    const QByteArray before = contents();
+    // A disk that fills up part way, as a file size limit does: the write fails after 65,536 bytes.
+    rlimit unlimited{};
+    getrlimit(RLIMIT_FSIZE, &unlimited);
+    const rlimit small{65536, unlimited.rlim_max};
+    const auto hold = std::signal(SIGXFSZ, SIG_IGN);
+    f.event(5000, Kind::Note, "", 0, "one more");
+    setrlimit(RLIMIT_FSIZE, &small);
+    for (const auto& [path, why] :
+         {std::pair{kept, "文件超出了允许的大小"}, {QString("/dev/full"), "磁盘已满"}}) {
+        QString error;
+        EXPECT_FALSE(f.log.saveTo(path, &error)) << path.toStdString();
+        EXPECT_EQ(error, QString::fromUtf8(why));
+    }
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    std::signal(SIGXFSZ, hold);
+    EXPECT_EQ(contents(), before) << "what was there stays";
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"kept.txt"}));
+    EXPECT_FALSE(QFileInfo("/dev/full").isFile()) << "a device is written, never replaced";
 }
 
 TEST(FrameMeaning, EveryFrameOfTheButtonsByItsName) {
@@ -266,6 +325,8 @@ TEST(TypedFrame, AGoodLineGivesItsBytesAndABadOneIsRefusedWithWhy) {
         {"123", "0", "“123" + notHex},
         {"0x80", "0", "“0x80" + notHex},
         {"８０", "0", "“８０" + notHex},
+        {"FFFFFFFFFFFFFFFFFFFFFFFFFFFFFG", "0",
+         "“FFFFFFFFFFFFFFFFFFFFFFFF…”（共 30 个字符）" + notHex.mid(1)},
         {"01 02 03 04 05 06 07 08 09", "0", "帧最多 8 个字节，这里有 9 个"},
         {"010203040506070809", "0", "帧最多 8 个字节，这里有 9 个"},
         {"01", "17", "应答长度“17" + badLength},

@@ -93,6 +93,7 @@ void FakeSerialPort::output(const QByteArray& bytes) {
         ++writesWhileClosed;
         return;
     }
+    m_lastWriteUs = nowUs();
     if (!loseOnWrite.isEmpty()) {
         loseDevice(std::exchange(loseOnWrite, QString()));
         return;
@@ -102,6 +103,10 @@ void FakeSerialPort::output(const QByteArray& bytes) {
     if (m_trace)
         for (const char c : bytes)
             m_trace->sent(uint8_t(c));
+}
+
+qint64 FakeSerialPort::nowUs() const {
+    return LinkTrace::nowUs() + m_skippedUs;
 }
 
 QByteArray FakeSerialPort::input() {

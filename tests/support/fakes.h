@@ -68,6 +68,7 @@ public:
             ++outputDiscards;
     }
     void output(const QByteArray& bytes) override;
+    qint64 sinceLastWriteUs() const override { return m_lastWriteUs < 0 ? -1 : nowUs() - m_lastWriteUs; }
     int inBufferCount() const override { return int(m_in.size()); }
     void setInBufferCount(int count) override;
     // As the real port: back to 1 with bytes waiting raises the receive event again, queued.
@@ -87,6 +88,11 @@ public:
     // The adapter is pulled out: its device is absent until plugged back, and an open port
     // loses it as the real one does when the node disappears.
     void unplug();
+    // The line's clock runs with the monotonic clock; a test that ticks the transmitter by hand
+    // lets the time between two ticks pass at once.
+    void letTimePass(int ms) { m_skippedUs += qint64(ms) * 1000; }
+    qint64 nowUs() const;
+
     void plugBack() {
         absentPorts.remove(m_commPort);
         ++m_plugs[m_commPort];
@@ -125,6 +131,8 @@ private:
     int m_reads = 0;
     quint64 m_openings = 0;
     QMap<int16_t, int> m_plugs;
+    qint64 m_skippedUs = 0;
+    qint64 m_lastWriteUs = -1;
 };
 
 // The player as the audio engine behaves (the same contract suite runs on both), on a clock the test

@@ -29,4 +29,9 @@ struct FormFixture {
         platform.messageBox = std::move(b);
         form = std::make_unique<Form1>(std::move(platform));
     }
+    // One tick of the transmitter, the timer's 50 ms after the one before.
+    void tick() {
+        port->letTimePass(50);
+        form->Timer1_Timer();
+    }
 };

@@ -1,22 +1,33 @@
 // The window in English: the translation is found where the console looks for it, the captions
 // fit their controls at the designed widths in the font the package depends on, and the operator
-// meets English captions and message boxes.
+// meets English captions and message boxes; in Chinese, Qt's dialogs and the monitor hold no English.
 #include "app/language.h"
 #include "form/trafficmonitor.h"
 #include "formfixture.h"
+#include "link/linktrace.h"
 #include "monitor/monitorwindow.h"
+#include "monitor/trafficlog.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTranslator>
 
 #include <gtest/gtest.h>
@@ -156,13 +167,25 @@ TEST_F(English, CaptionsFitTheirControlsAtTheDesignedWidths) {
             return frame->title();
         return QString();
     };
+    // A label's text also keeps clear of the control that starts within its width on its right.
+    const auto roomOf = [](const QWidget* widget, int width) {
+        const QRect at = widget->geometry();
+        for (const QWidget* other :
+             widget->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (other != widget && !other->isHidden() && other->x() > at.x() && other->y() <= at.bottom() &&
+                other->geometry().bottom() >= at.y())
+                width = std::min(width, other->x() - at.x());
+        return width;
+    };
     const auto checkFit = [&](const char* name, int widthTwips, int margin) {
         const QString caption = captionOf(name);
         ASSERT_FALSE(caption.isEmpty()) << name;
         EXPECT_FALSE(holdsChinese(caption)) << name << " is not translated: " << caption.toStdString();
-        const QFontMetrics metrics(w.findChild<QWidget*>(QString::fromLatin1(name))->font());
+        const QWidget* widget = w.findChild<QWidget*>(QString::fromLatin1(name));
+        const QFontMetrics metrics(widget->font());
         const int drawn = std::max(metrics.horizontalAdvance(caption), metrics.boundingRect(caption).width());
-        EXPECT_LE(drawn, widthTwips / 15 - margin) << name << " \"" << caption.toStdString() << "\"";
+        const int room = margin == labelMargin ? roomOf(widget, widthTwips / 15) : widthTwips / 15;
+        EXPECT_LE(drawn, room - margin) << name << " \"" << caption.toStdString() << "\"";
     };
     for (const auto& c : controls)
         checkFit(c.control, c.widthTwips, c.margin);
@@ -189,6 +212,14 @@ TEST_F(English, AnOperatorSessionMeetsEnglishCaptionsAndMessages) {
     ASSERT_TRUE(monitor.window());
     EXPECT_EQ(monitor.window()->windowTitle(), QStringLiteral("Traffic monitor"));
     EXPECT_EQ(monitor.window()->sendButton->text(), QStringLiteral("Send"));
+    // Its column captions and directions whole.
+    const QHeaderView* header = monitor.window()->table->horizontalHeader();
+    const QFontMetrics cells(monitor.window()->table->font());
+    for (const int column : {TrafficLog::TimeColumn, TrafficLog::DirectionColumn, TrafficLog::BytesColumn})
+        EXPECT_GE(header->sectionSize(column), header->sectionSizeHint(column)) << column;
+    EXPECT_GE(header->sectionSize(TrafficLog::DirectionColumn), cells.horizontalAdvance("Received") + 6);
+    monitor.window()->grab().save(qEnvironmentVariable("QUILLORY_TEST_OUTPUT", QDir::tempPath()) +
+                                  QStringLiteral("/monitor-en.png"));
 
     // A chip button with the port closed.
     w.play->click();
@@ -221,4 +252,74 @@ TEST_F(English, AnOperatorSessionMeetsEnglishCaptionsAndMessages) {
               QStringLiteral("Port fake1 disconnected: the device has gone from the system; the adapter may "
                              "have been unplugged"));
     EXPECT_EQ(w.Command16->text(), QStringLiteral("Open port"));
+}
+
+TEST(ChineseSession, QtsOwnDialogsTheMonitorsRowsAndItsMessagesAreChinese) {
+    QString error;
+    const auto qt = installQtTranslations(InterfaceLanguage::Chinese,
+                                          QLibraryInfo::path(QLibraryInfo::TranslationsPath), &error);
+    ASSERT_FALSE(qt.empty()) << error.toStdString();
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "%1 already exists.\nDo you want to replace it?"),
+              "%1 已存在。\n您想要替换它吗？");
+
+    // The adapter pulled out and plugged back with reconnecting on.
+    FormFixture f;
+    f.form->reconnectAction->setChecked(true);
+    f.form->Combo1->setEditText("1");
+    f.form->Command16_Click();
+    f.port->unplug();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.boxes->shown.size() == 1; }, 5000));
+    f.port->plugBack();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.port->portOpen(); }, 5000));
+
+    // Qt's save dialog: a name without an extension gets .txt while the text filter is chosen, and
+    // the next save starts where the last went, even after a look elsewhere that was cancelled.
+    f.form->Monitor->show();
+    MonitorWindow* w = f.form->Monitor->window();
+    const QString out = qEnvironmentVariable("QUILLORY_TEST_OUTPUT", QDir::tempPath());
+    QTemporaryDir dir, elsewhere;
+    QStringList startedIn;
+    QString saveCaption;
+    const auto save = [&](const QString& typed) {
+        QTimer::singleShot(0, [&, typed] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            startedIn << dialog->directory().absolutePath();
+            if (typed.isEmpty()) {
+                dialog->setDirectory(elsewhere.path());
+                dialog->grab().save(out + "/monitor-save-dialog-zh.png");
+                saveCaption = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save)->text();
+            }
+            dialog->selectFile(typed);
+            typed.isEmpty() ? dialog->reject() : static_cast<QDialog*>(dialog)->accept();
+        });
+        return w->askWhereToSave();
+    };
+    EXPECT_EQ(save(dir.filePath("log")), dir.filePath("log.txt"));
+    EXPECT_EQ(save(""), "");
+    EXPECT_EQ(save("second"), dir.filePath("second.txt"));
+    EXPECT_EQ(startedIn.mid(1), QStringList({dir.path(), dir.path()}));
+    EXPECT_EQ(saveCaption, "保存(&S)");
+    w->askSavePath = [] { return QStringLiteral("/dev/full"); };
+    w->saveButton->click();
+    EXPECT_EQ(w->messageLabel->text(), "无法保存到 /dev/full：磁盘已满");
+
+    // --trace to a full disk: told once, in the system's English words on stderr, in Chinese here.
+    QStringList notices;
+    const std::unique_ptr<LinkTrace> full = LinkTrace::open("/dev/full", &error);
+    full->setFileFailureNotice([&](const QString& message) { notices << message; });
+    full->addSink(&f.form->Monitor->log());
+    full->note("n", "甲");
+    full->note("n", "乙");
+    EXPECT_EQ(notices,
+              QStringList({"writing the trace to \"/dev/full\" failed (No space left on device); the "
+                           "console goes on without it"}));
+    EXPECT_TRUE(
+        f.form->Monitor->log().traceText().contains(" trace to /dev/full failed: No space left on device"));
+    EXPECT_EQ(
+        f.form->Monitor->log().rowsText({0, 1, 2, 3, 4, 5, 6, 7}).remove(QRegularExpression("[0-9.]+\t")),
+        "端口\t\t第 1 次打开：fake1，1200 8N1\n端口\t\tfake1 已断开：设备已从系统中消失，适配器可能被拔出\n"
+        "端口\t\t等待 fake1 重新接上\n端口\t\t第 2 次打开：fake1，1200 8N1\n端口\t\t已重新连接 fake1\n"
+        "端口\t\t甲\n端口\t\t跟踪文件 /dev/full "
+        "写入失败：磁盘已满；此后不再写入，控制台照常运行\n端口\t\t乙\n");
+    w->grab().save(out + "/monitor-zh.png");
 }
