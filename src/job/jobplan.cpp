@@ -88,17 +88,17 @@ QString secondsText(int64_t ms) {
     return QStringLiteral("%1.%2 s").arg(hundredths / 100).arg(hundredths % 100, 2, 10, QLatin1Char('0'));
 }
 
-Planned planJob(const JobSpec& spec, const AudioLookup& audio, const FiguresLookup& figures) {
+Planned planJob(const JobFile& jobFile, const AudioLookup& audio, const FiguresLookup& figures) {
     Planned out;
     Plan& plan = out.plan;
-    const DeviceModel* model = deviceModelNamed(spec.chip);
-    plan.chip = spec.chip;
+    const DeviceModel* model = deviceModelNamed(jobFile.chip);
+    plan.chip = jobFile.chip;
     plan.lastRow = model ? model->lastRow() : 0;
-    plan.sampleRateKhz = spec.sampleRateKhz;
-    plan.leadInMs = spec.leadInMs;
-    plan.eraseAll = spec.eraseAll;
-    plan.port = spec.port;
-    plan.volumeStep = spec.volumeStep;
+    plan.sampleRateKhz = jobFile.sampleRateKhz;
+    plan.leadInMs = jobFile.leadInMs;
+    plan.eraseAll = jobFile.eraseAll;
+    plan.port = jobFile.port;
+    plan.volumeStep = jobFile.volumeStep;
     const auto fail = [&out](Place at, const QString& text) { out.faults.push_back({at, text}); };
 
     QHash<QString, int> names; // name -> line of its first prompt
@@ -109,8 +109,8 @@ Planned planJob(const JobSpec& spec, const AudioLookup& audio, const FiguresLook
     };
     std::vector<Placed> placed;
     int64_t next = firstRow;
-    for (size_t i = 0; i < spec.prompts.size(); ++i) {
-        const PromptSpec& p = spec.prompts[i];
+    for (size_t i = 0; i < jobFile.prompts.size(); ++i) {
+        const PromptEntry& p = jobFile.prompts[i];
         if (!p.name.isEmpty()) {
             if (names.contains(p.name))
                 fail(p.nameAt, JobText::tr("名称“%1”已在第 %2 行用过").arg(p.name).arg(names.value(p.name)));
@@ -153,10 +153,10 @@ Planned planJob(const JobSpec& spec, const AudioLookup& audio, const FiguresLook
                 timed = false;
             }
         }
-        if (timed && p.trim.value_or(spec.trim)) {
+        if (timed && p.trim.value_or(jobFile.trim)) {
             const player::SourceFigures& f = planned.figures->figures;
             if (f.leadingSilenceMs >= f.durationMs) {
-                fail(p.trim ? p.trimAt : spec.trimAt,
+                fail(p.trim ? p.trimAt : jobFile.trimAt,
                      JobText::tr("提示音“%1”在 %2 到 %3 之间没有高于 -50 dBFS 的声音，无从修剪")
                          .arg(p.name, player::timeText(int32_t(planned.fromMs)),
                               player::timeText(int32_t(planned.toMs))));
@@ -166,8 +166,8 @@ Planned planJob(const JobSpec& spec, const AudioLookup& audio, const FiguresLook
                     std::max(planned.fromMs, planned.fromMs + f.leadingSilenceMs - trimEdgeMs);
                 const int64_t to =
                     std::min(planned.toMs, planned.fromMs + f.durationMs - f.trailingSilenceMs + trimEdgeMs);
-                planned.rowsSaved = int(rowsFor(planned.soundMs(), spec.leadInMs, spec.sampleRateKhz) -
-                                        rowsFor(to - from, spec.leadInMs, spec.sampleRateKhz));
+                planned.rowsSaved = int(rowsFor(planned.soundMs(), jobFile.leadInMs, jobFile.sampleRateKhz) -
+                                        rowsFor(to - from, jobFile.leadInMs, jobFile.sampleRateKhz));
                 planned.fromMs = from;
                 planned.toMs = to;
                 planned.trimmed = true;
@@ -191,10 +191,10 @@ Planned planJob(const JobSpec& spec, const AudioLookup& audio, const FiguresLook
         }
         // A prompt without a length still takes its start row, so that the ones after it are placed
         // where they will be once it is mended.
-        const int64_t rows = timed ? rowsFor(planned.soundMs(), spec.leadInMs, spec.sampleRateKhz) : 1;
+        const int64_t rows = timed ? rowsFor(planned.soundMs(), jobFile.leadInMs, jobFile.sampleRateKhz) : 1;
         const int64_t start = p.startRow.value_or(next);
         const int64_t end = start + rows - 1;
-        next = end + 1 + spec.gapRows;
+        next = end + 1 + jobFile.gapRows;
         if (!timed)
             continue;
         planned.startRow = int(start);
@@ -203,9 +203,9 @@ Planned planJob(const JobSpec& spec, const AudioLookup& audio, const FiguresLook
         if (model && end > plan.lastRow) {
             const int64_t over = end - plan.lastRow;
             fail(rowsAt, JobText::tr("提示音“%1”占 %2-%3，超出 %4 的最后一行 %5：长了 %6 行（%7）")
-                             .arg(p.name, rowText(start), rowText(end), spec.chip, rowText(plan.lastRow))
+                             .arg(p.name, rowText(start), rowText(end), jobFile.chip, rowText(plan.lastRow))
                              .arg(over)
-                             .arg(secondsText(int64_t(double(over) * rowMs(spec.sampleRateKhz) + 0.5))));
+                             .arg(secondsText(int64_t(double(over) * rowMs(jobFile.sampleRateKhz) + 0.5))));
         }
         for (const Placed& other : placed) {
             if (start <= other.end && other.start <= end)
@@ -213,12 +213,12 @@ Planned planJob(const JobSpec& spec, const AudioLookup& audio, const FiguresLook
                      JobText::tr("提示音“%1”（%2-%3）与第 %4 行的“%5”（%6-%7）重叠")
                          .arg(p.name, rowText(start), rowText(end))
                          .arg(other.at.line)
-                         .arg(spec.prompts[other.index].name, rowText(other.start), rowText(other.end)));
+                         .arg(jobFile.prompts[other.index].name, rowText(other.start), rowText(other.end)));
         }
         placed.push_back({start, end, i, p.at});
         plan.prompts.push_back(planned);
     }
-    if (spec.prompts.empty() && out.faults.empty())
+    if (jobFile.prompts.empty() && out.faults.empty())
         fail(Place{1, 1}, JobText::tr("任务里没有提示音（[[prompt]]）"));
     sortFaults(out.faults);
     return out;
@@ -228,9 +228,9 @@ Planned planJobText(std::string_view text, const QString& folder, const AudioLoo
                     const FiguresLookup& figures) {
     ReadJob read = readJobText(text, folder);
     // A file toml++ could not parse, or one without prompts, has nothing more to plan.
-    if (read.spec.prompts.empty() && !read.faults.empty())
+    if (read.jobFile.prompts.empty() && !read.faults.empty())
         return Planned{{}, std::move(read.faults)};
-    Planned planned = planJob(read.spec, audio, figures);
+    Planned planned = planJob(read.jobFile, audio, figures);
     planned.faults.insert(planned.faults.end(), read.faults.begin(), read.faults.end());
     sortFaults(planned.faults);
     return planned;

@@ -2,7 +2,7 @@
 // its sound files, without a window or a board. Every fault is found at once.
 #pragma once
 
-#include "job/jobspec.h"
+#include "job/jobfile.h"
 #include "player/sourceanalysis.h"
 
 #include <functional>
@@ -82,7 +82,7 @@ struct Planned {
     Plan plan;
     std::vector<Fault> faults; // empty: the job can run
 };
-Planned planJob(const JobSpec& spec, const AudioLookup& audio, const FiguresLookup& figures);
+Planned planJob(const JobFile& jobFile, const AudioLookup& audio, const FiguresLookup& figures);
 
 // A job read from its text and planned, with every fault of both.
 Planned planJobText(std::string_view text, const QString& folder, const AudioLookup& audio,

@@ -1,6 +1,6 @@
 // Reading a job file: toml++ parses it, then every key is checked against the job's keys, each
 // fault kept with its line and column so that all of them are told at once.
-#include "job/jobspec.h"
+#include "job/jobfile.h"
 
 #include "job/jobtext.h"
 #include "link/devicetable.h"
@@ -183,7 +183,7 @@ ReadJob readJobText(std::string_view text, const QString& folder) {
         return read;
     }
 
-    JobSpec& job = read.spec;
+    JobFile& job = read.jobFile;
     TableReader top(root, Place{1, 1}, read.faults,
                     {"chip", "sample_rate_khz", "erase", "gap_rows", "lead_in_ms", "port", "trim",
                      "volume_step", "prompt"});
@@ -219,7 +219,7 @@ ReadJob readJobText(std::string_view text, const QString& folder) {
     } else {
         for (const toml::node& entry : *list) {
             const toml::table& table = *entry.as_table();
-            PromptSpec p;
+            PromptEntry p;
             p.at = sourcePlace(table.source());
             TableReader reader(
                 table, p.at, read.faults,

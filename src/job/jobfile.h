@@ -27,7 +27,7 @@ QString faultLine(const QString& file, const Fault& fault);
 // Faults in the order of the file.
 void sortFaults(std::vector<Fault>& faults);
 
-struct PromptSpec {
+struct PromptEntry {
     Place at; // its [[prompt]] line
     QString name;
     Place nameAt;
@@ -49,7 +49,7 @@ struct PromptSpec {
     Place normalizeAt;
 };
 
-struct JobSpec {
+struct JobFile {
     QString chip;
     Place chipAt;
     int sampleRateKhz = 8;
@@ -61,7 +61,7 @@ struct JobSpec {
     Place trimAt;
     // The window's volume step (0..4) for the whole job; unset: the job leaves the chip's analog path be.
     std::optional<int> volumeStep;
-    std::vector<PromptSpec> prompts;
+    std::vector<PromptEntry> prompts;
 };
 
 // The limits of the level keys.
@@ -69,7 +69,7 @@ constexpr double gainLimitDb = 20.0;
 constexpr double normalizeLowestDbfs = -60.0;
 
 struct ReadJob {
-    JobSpec spec;
+    JobFile jobFile;
     std::vector<Fault> faults;
 };
 
