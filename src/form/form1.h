@@ -22,6 +22,7 @@
 #include <QByteArray>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -237,6 +238,11 @@ public:
     // The buttons, boxes and the slider that send to the board or move the player, all at once: off
     // while something else (a recording job) drives the board through the window.
     void setOperationsEnabled(bool enabled);
+
+    // Hands every decoded answer (replyDecoded) to handler, for as long as context lives: the way in
+    // for code that drives the board from outside the window.
+    QMetaObject::Connection onReplyDecoded(QObject* context,
+                                           std::function<void(uint8_t, const QByteArray&)> handler);
 
 signals:
     // The receiver has decoded an answer: the command it answers (SendCmd) and its bytes, from

@@ -12,6 +12,7 @@
 
 #include <optional>
 #include <span>
+#include <utility>
 
 namespace {
 
@@ -193,6 +194,11 @@ void Form1::MSComm1_OnComm() {
     MSComm1->setRThreshold(1);
     if (decoded)
         emit replyDecoded(decoded->first, decoded->second);
+}
+
+QMetaObject::Connection Form1::onReplyDecoded(QObject* context,
+                                              std::function<void(uint8_t, const QByteArray&)> handler) {
+    return connect(this, &Form1::replyDecoded, context, std::move(handler));
 }
 
 void Form1::RinQuietTimer_Timer() {

@@ -12,8 +12,6 @@
 namespace job {
 
 namespace {
-// The window the driver drives.
-using Window = Form1;
 constexpr int pollMs = 5;
 constexpr int byteSpacingMs = 50;
 } // namespace
@@ -27,7 +25,8 @@ BoardDriver::BoardDriver(Form1& form, QObject* parent) : QObject(parent), m_form
     m_poller->setTimerType(Qt::PreciseTimer);
     m_poller->setInterval(pollMs);
     connect(m_poller, &QTimer::timeout, this, &BoardDriver::poll);
-    connect(&m_form, &Window::replyDecoded, this, &BoardDriver::replyDecoded);
+    m_form.onReplyDecoded(this,
+                          [this](uint8_t command, const QByteArray& reply) { replyDecoded(command, reply); });
     connect(m_form.MSComm1, &SerialPort::deviceLost, this, &BoardDriver::lost);
 }
 
